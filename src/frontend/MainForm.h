@@ -1,0 +1,158 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "platform/Services.h"
+#include "process/ProcessRunner.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+
+namespace ratemill {
+
+class TConsoleOutputForm;
+class TFilenameEdit;
+class TInfoForm;
+class TUpDown;
+
+// The main window: the conversion options, the file list, the output folder
+// and the Start/Cancel pair. It owns the state that the batch run, the console
+// output, the settings, the About window and the language texts share.
+//
+// The operations are spread over the folders of their subjects:
+//   frontend/MainForm.cpp          layout, FormCreate, FormCloseQuery, temp-file edit
+//   frontend/BatchRun.cpp          StartButtonClick, CancelButtonClick
+//   frontend/ConsoleOutput.cpp     ProcessRunnerRead, ProcessRunnerErrorRead
+//   settings/MainFormSettings.cpp  LoadSettings, SaveSettings
+//   files/MainFormFiles.cpp        the file list buttons, drag and drop, output folder
+//   about/MainFormAbout.cpp        InfoButtonClick
+//   i18n/MainFormLanguage.cpp      ApplyLanguage
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(const platform::TServices& services, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // True when `FormCreate` ended the program (the converter is missing): no
+  // other window is to be created and the program ends at once.
+  bool Terminated() const { return FTerminated; }
+
+  void SetConsoleOutputForm(TConsoleOutputForm* form) { FConsoleOutputForm = form; }
+  void SetInfoForm(TInfoForm* form) { FInfoForm = form; }
+  TConsoleOutputForm* ConsoleOutputForm() const { return FConsoleOutputForm; }
+  TInfoForm* InfoForm() const { return FInfoForm; }
+  const platform::TServices& Services() const { return FServices; }
+
+  // Status bar panels: 0 run status, 1 debug-mode marker.
+  void SetStatusText(int panel, const std::string& text);
+  std::string StatusText(int panel) const;
+
+  // Operations and event handlers.
+  void FormCreate();
+  void FormCloseQuery(bool& canClose);
+  void TempFileCheckBoxClick();
+  void TempFilenameEditBeforeDialog();
+  void StartButtonClick();
+  void CancelButtonClick();
+  void OpenButtonClick();
+  void BatchAddFilesButtonClick();
+  void DeleteButtonClick();
+  void FindFolderButtonClick();
+  void InfoButtonClick();
+  void ProcessRunnerRead(const TProcessRunner& sender, const std::string& s, bool startsOnNewLine);
+  void ProcessRunnerErrorRead(const TProcessRunner& sender, const std::string& s, bool startsOnNewLine);
+  void LoadSettings();
+  void SaveSettings();
+  void ApplyLanguage();
+  // Appends dropped WAV files and every WAV file of dropped folders.
+  void AddDroppedPaths(const std::vector<std::string>& paths);
+
+  // Controls, named as the rest of the program refers to them.
+  QGroupBox* GroupOptions = nullptr;
+  QLabel* LabelSampleRate = nullptr;
+  QComboBox* ComboSampleRate = nullptr;
+  QLabel* LabelBits = nullptr;
+  QComboBox* ComboBits = nullptr;
+  QLabel* LabelAttenuation = nullptr;
+  QLabel* MinusLabel = nullptr;
+  QLineEdit* AttenuateDBEdit = nullptr;
+  TUpDown* UpDownButtons = nullptr;
+  QLabel* LabelPDFofNoise = nullptr;
+  QComboBox* NoiseComboBox = nullptr;
+  QCheckBox* CheckTwoPass = nullptr;
+  QCheckBox* CheckNormalize = nullptr;
+  QGroupBox* GroupDither = nullptr;
+  QRadioButton* Dither0Option = nullptr;
+  QRadioButton* Dither1Option = nullptr;
+  QRadioButton* Dither2Option = nullptr;
+  QRadioButton* Dither3Option = nullptr;
+  QRadioButton* Dither4Option = nullptr;
+  QCheckBox* CheckFast = nullptr;
+  QCheckBox* HPCheckbox = nullptr;
+  QCheckBox* TempFileCheckBox = nullptr;
+  TFilenameEdit* TempFilenameEdit = nullptr;
+  QLabel* PrioForSSRCLabel = nullptr;
+  QComboBox* PrioComboBox = nullptr;
+  QCheckBox* UseOldBatchModeCheckbox = nullptr;
+  QGroupBox* FilesGroupBox = nullptr;
+  QListWidget* FileList = nullptr;
+  QPushButton* OpenButton = nullptr;
+  QPushButton* DeleteButton = nullptr;
+  QPushButton* BatchAddFilesButton = nullptr;
+  QPushButton* InfoButton = nullptr;
+  QLabel* LabelTargetDir = nullptr;
+  QLineEdit* TargetDirectoryEdit = nullptr;
+  QPushButton* FindFolderButton = nullptr;
+  QPushButton* StartButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+  QStatusBar* StatusBar = nullptr;
+  TProcessRunner ProcessRunner;
+
+  // Shared state (read and written by the operations listed above).
+  bool FCaptureOutput = false;
+  std::string FCurrentFile;
+  std::string FLastErrorFile;
+  std::string FArgRate, FArgBits, FArgAtt, FArgTwoPass, FArgNormalize, FArgDither, FArgPdf,
+      FArgProfile, FArgTmpFile;
+  std::string FSettingsFile;
+  bool FDebugMode = false;
+  bool FCancelRequested = false;
+  std::string FMsgMissingSSRC;
+  std::string FMsgNoFilesSelected;
+  std::string FMsgCreateNewDirQuery;
+  std::string FMsgStatusCheckingParameters;
+  std::string FMsgStatusProcessingFile;
+  std::string FMsgNoTmpFileName;
+
+  // The folder chosen last in the shared folder dialog (either button).
+  std::string FBrowseFolder;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+
+  platform::TServices FServices;
+  TConsoleOutputForm* FConsoleOutputForm = nullptr;
+  TInfoForm* FInfoForm = nullptr;
+  bool FTerminated = false;
+  // Set while `StartButtonClick` is inside its run; guards a second Start.
+  bool FRunActive = false;
+  // Set when the window has closed during a run; the run stops before its next file.
+  bool FClosing = false;
+  QLabel* FStatusPanels[2] = {nullptr, nullptr};
+};
+
+}  // namespace ratemill

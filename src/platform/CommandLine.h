@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ratemill::platform {
+
+// Splits a whole command line into arguments by the rules of the Windows C
+// runtime: blanks and tabs separate arguments outside quotes; a double quote
+// opens or closes a quoted part; 2n backslashes before a quote give n
+// backslashes and the quote acts; 2n+1 give n backslashes and a literal quote;
+// backslashes before anything else are literal; "" inside a quoted part gives
+// a literal quote.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+}  // namespace ratemill::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Dialogs.h"
+#include "platform/MainThreadQueue.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Shell.h"
+
+namespace ratemill::platform {
+
+// The platform services a window needs, handed in at creation so that tests
+// can script the user's answers and run the program from any folder.
+struct TServices {
+  IMessageBoxes* MessageBoxes = nullptr;
+  IDialogs* Dialogs = nullptr;
+  IShell* Shell = nullptr;
+  IMainThreadQueue* Queue = nullptr;
+  std::string AppDir;  // the program's folder, ending with `PathDelim`
+  std::string AppFileName;  // the program's executable
+};
+
+}  // namespace ratemill::platform

@@ -1,0 +1,42 @@
+#include "ScriptedServices.h"
+
+namespace ratemill::test {
+
+platform::TMessageAnswer TScriptedMessageBoxes::Show(platform::TMessageKind kind, const std::string& text) {
+  FShown.push_back({kind, text});
+  if (FAnswers.empty()) {
+    ++FUnanswered;
+    return platform::TMessageAnswer::Closed;
+  }
+  auto answer = FAnswers.front();
+  FAnswers.pop_front();
+  return answer;
+}
+
+template <typename T>
+static std::optional<T> TakeNext(std::deque<std::optional<T>>& queue, int& unanswered) {
+  if (queue.empty()) {
+    ++unanswered;
+    return std::nullopt;
+  }
+  auto result = std::move(queue.front());
+  queue.pop_front();
+  return result;
+}
+
+std::optional<std::vector<std::string>> TScriptedDialogs::OpenFiles(const platform::TOpenFilesRequest& request) {
+  OpenFilesRequests.push_back(request);
+  return TakeNext(FOpenFiles, Unanswered);
+}
+
+std::optional<std::string> TScriptedDialogs::BrowseFolder(const platform::TBrowseFolderRequest& request) {
+  BrowseFolderRequests.push_back(request);
+  return TakeNext(FFolders, Unanswered);
+}
+
+std::optional<std::string> TScriptedDialogs::ChooseFile(const platform::TOpenFileRequest& request) {
+  ChooseFileRequests.push_back(request);
+  return TakeNext(FFiles, Unanswered);
+}
+
+}  // namespace ratemill::test

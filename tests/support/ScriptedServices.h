@@ -1,0 +1,68 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Dialogs.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Shell.h"
+
+namespace ratemill::test {
+
+// Message boxes answered from a script, in order; every box shown is recorded.
+// A box shown with no answer left fails the test that caused it (the answer
+// is `Closed` and `Unanswered()` counts it), so no test ever waits on a box.
+class TScriptedMessageBoxes : public platform::IMessageBoxes {
+ public:
+  struct TShown {
+    platform::TMessageKind Kind;
+    std::string Text;
+  };
+
+  void Answer(platform::TMessageAnswer answer) { FAnswers.push_back(answer); }
+  platform::TMessageAnswer Show(platform::TMessageKind kind, const std::string& text) override;
+
+  const std::vector<TShown>& Shown() const { return FShown; }
+  void ClearShown() { FShown.clear(); }
+  int Unanswered() const { return FUnanswered; }
+  std::size_t AnswersLeft() const { return FAnswers.size(); }
+
+ private:
+  std::deque<platform::TMessageAnswer> FAnswers;
+  std::vector<TShown> FShown;
+  int FUnanswered = 0;
+};
+
+// File and folder dialogs answered from a script; `std::nullopt` is Cancel.
+// Every request is recorded so tests can check titles, filters and folders.
+class TScriptedDialogs : public platform::IDialogs {
+ public:
+  void NextOpenFiles(std::optional<std::vector<std::string>> result) { FOpenFiles.push_back(std::move(result)); }
+  void NextBrowseFolder(std::optional<std::string> result) { FFolders.push_back(std::move(result)); }
+  void NextChooseFile(std::optional<std::string> result) { FFiles.push_back(std::move(result)); }
+
+  std::optional<std::vector<std::string>> OpenFiles(const platform::TOpenFilesRequest& request) override;
+  std::optional<std::string> BrowseFolder(const platform::TBrowseFolderRequest& request) override;
+  std::optional<std::string> ChooseFile(const platform::TOpenFileRequest& request) override;
+
+  std::vector<platform::TOpenFilesRequest> OpenFilesRequests;
+  std::vector<platform::TBrowseFolderRequest> BrowseFolderRequests;
+  std::vector<platform::TOpenFileRequest> ChooseFileRequests;
+  int Unanswered = 0;
+
+ private:
+  std::deque<std::optional<std::vector<std::string>>> FOpenFiles;
+  std::deque<std::optional<std::string>> FFolders;
+  std::deque<std::optional<std::string>> FFiles;
+};
+
+// Records the addresses it is asked to open.
+class TRecordingShell : public platform::IShell {
+ public:
+  void OpenAddress(const std::string& address) override { Opened.push_back(address); }
+  std::vector<std::string> Opened;
+};
+
+}  // namespace ratemill::test
