@@ -13,4 +13,10 @@ namespace ratemill::platform {
 // a literal quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// The inverse for one argument: a token that `SplitCommandLine` turns back into
+// exactly `argument`. Plain arguments stay as they are; others are enclosed in
+// quotes, with quotes escaped as \" and the backslashes before a quote or the
+// closing quote doubled.
+std::string QuoteArgument(const std::string& argument);
+
 }  // namespace ratemill::platform

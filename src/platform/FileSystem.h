@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace ratemill::platform {
@@ -17,13 +18,22 @@ bool ForceDirectories(const std::string& path);
 // returns how many were read; 0 when the file cannot be opened.
 std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count);
 
+// The whole content of the file; `std::nullopt` when there is no such file.
+// Throws `ESystemError` when the file is there but cannot be read, so that a
+// caller about to rewrite it never mistakes an unreadable file for an empty one.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
 // Replaces the file's content whole: written beside it and renamed over it.
-// Throws `ESystemError` on failure; the old file then stays as it was.
+// Throws `ESystemError` on failure; the old file then stays as it was. The
+// content is on disk before this returns; a replaced file keeps its permission
+// bits, a new one gets the usual ones for new files; a symbolic link is
+// followed, so the file it points to is replaced and the link stays.
 void WriteFileAtomically(const std::string& path, const std::string& content);
 
 // Path helpers on `PathDelim`.
 std::string ExtractFilePath(const std::string& path);  // folder with its trailing delimiter, or ""
 std::string ExtractFileName(const std::string& path);  // everything after the last delimiter
+// An empty path stays empty: an unset folder must not turn into the root.
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 
 }  // namespace ratemill::platform

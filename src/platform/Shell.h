@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace ratemill::platform {
@@ -11,5 +12,8 @@ class IShell {
   virtual ~IShell() = default;
   virtual void OpenAddress(const std::string& address) = 0;
 };
+
+// The desktop's handler of this platform.
+std::unique_ptr<IShell> CreateShell();
 
 }  // namespace ratemill::platform
