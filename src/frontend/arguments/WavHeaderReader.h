@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ratemill {
+
+struct TWavFormat {
+  std::int32_t SampleRate = 0;
+  std::uint16_t BitsPerSample = 0;
+};
+
+// Reads the two format fields of a canonical WAV header. One buffer serves
+// every file of the program's life, so a file whose header cannot be read
+// yields what the last good file left there (zero before the first).
+class TWavHeaderReader {
+ public:
+  static constexpr std::size_t HeaderSize = 44;
+
+  // A file that cannot be opened or holds fewer than 44 bytes leaves the
+  // buffer as it was: half of a new header next to half of an old one would
+  // give a value that belongs to neither file.
+  TWavFormat ReadWavHeader(const std::string& path);
+
+  // How many times ReadWavHeader was called, readable or not.
+  int ReadCount() const { return FReadCount; }
+
+ private:
+  std::array<std::uint8_t, HeaderSize> FBuffer{};
+  int FReadCount = 0;
+};
+
+}  // namespace ratemill
