@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "TempDir.h"
+#include "platform/Errors.h"
+#include "platform/FileSystem.h"
+
+namespace ratemill::platform {
+namespace {
+
+using test::ReadFile;
+using test::TTempDir;
+using test::WriteFile;
+
+TEST(PathHelpers, SplitAndJoinOnTheDelimiter) {
+  struct TCase {
+    std::string Path, FilePath, FileName, WithDelimiter;
+  };
+  const TCase cases[] = {
+      {"/a/b/c.wav", "/a/b/", "c.wav", "/a/b/c.wav/"},
+      {"/a/b/", "/a/b/", "", "/a/b/"},
+      {"c.wav", "", "c.wav", "c.wav/"},
+      {"/", "/", "", "/"},
+      {"", "", "", ""},  // an unset folder must not become the root
+      {"rel/x", "rel/", "x", "rel/x/"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExtractFilePath(c.Path), c.FilePath) << c.Path;
+    EXPECT_EQ(ExtractFileName(c.Path), c.FileName) << c.Path;
+    EXPECT_EQ(IncludeTrailingPathDelimiter(c.Path), c.WithDelimiter) << c.Path;
+  }
+}
+
+TEST(FileSystemQueries, TellFilesFromFolders) {
+  TTempDir dir;
+  WriteFile(dir / "file", "x");
+  std::filesystem::create_directory(dir / "folder");
+  std::filesystem::create_symlink(dir / "file", dir / "link-to-file");
+  std::filesystem::create_symlink(dir / "folder", dir / "link-to-folder");
+  std::filesystem::create_symlink(dir / "gone", dir / "dangling");
+  struct TCase {
+    std::string Path;
+    bool File, Folder;
+  };
+  const TCase cases[] = {
+      {dir / "file", true, false},          {dir / "folder", false, true},
+      {dir / "folder/", false, true},       {dir / "link-to-file", true, false},
+      {dir / "link-to-folder", false, true}, {dir / "dangling", false, false},
+      {dir / "missing", false, false},       {dir / "file/below", false, false},
+      {"", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileExists(c.Path), c.File) << c.Path;
+    EXPECT_EQ(DirectoryExists(c.Path), c.Folder) << c.Path;
+  }
+}
+
+TEST(ForceDirectories, CreatesMissingParentsAndReportsWhatIsThere) {
+  TTempDir dir;
+  WriteFile(dir / "file", "x");
+  struct TCase {
+    std::string Path;
+    bool Result;
+  };
+  const TCase cases[] = {
+      {dir / "a/b/c", true},
+      {dir / "a/b/c", true},           // already there
+      {dir / "d//e/", true},           // doubled and trailing delimiters
+      {dir / "file", false},           // a file is in the way
+      {dir / "file/below/deeper", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ForceDirectories(c.Path), c.Result) << c.Path;
+    EXPECT_EQ(DirectoryExists(c.Path), c.Result) << c.Path;
+  }
+  EXPECT_EQ(ReadFile(dir / "file"), "x");
+}
+
+TEST(ForceDirectories, RelativePath) {
+  TTempDir dir;
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  const bool made = ForceDirectories("log/sub");
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(made);
+  EXPECT_TRUE(DirectoryExists(dir / "log/sub"));
+}
+
+TEST(ReadFileHead, ReadsAtMostTheAskedBytes) {
+  TTempDir dir;
+  std::string wav(44, '\0');
+  wav[24] = '\x44';
+  wav[25] = '\xAC';
+  wav += "data that follows";
+  WriteFile(dir / "a.wav", wav);
+  WriteFile(dir / "short.wav", "RIFF");
+  std::filesystem::create_directory(dir / "folder");
+
+  std::array<char, 44> head{};
+  ASSERT_EQ(ReadFileHead(dir / "a.wav", head.data(), head.size()), 44u);
+  EXPECT_EQ(std::string(head.data(), head.size()), wav.substr(0, 44));
+
+  head.fill('#');
+  EXPECT_EQ(ReadFileHead(dir / "short.wav", head.data(), head.size()), 4u);
+  EXPECT_EQ(std::string(head.data(), 5), "RIFF#");  // nothing past what was read is touched
+
+  EXPECT_EQ(ReadFileHead(dir / "missing.wav", head.data(), head.size()), 0u);
+  EXPECT_EQ(ReadFileHead(dir / "folder", head.data(), head.size()), 0u);
+}
+
+TEST(ReadWholeFile, TellsMissingFromUnreadable) {
+  TTempDir dir;
+  const std::string content("bin\0ary\r\n", 9);
+  WriteFile(dir / "f", content);
+  std::filesystem::create_directory(dir / "folder");
+
+  EXPECT_EQ(ReadWholeFile(dir / "f"), content);
+  EXPECT_EQ(ReadWholeFile(dir / "missing"), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(dir / "f/below"), std::nullopt);
+  EXPECT_THROW(ReadWholeFile(dir / "folder"), ESystemError);
+}
+
+TEST(ReadWholeFile, LargerThanOneChunk) {
+  TTempDir dir;
+  std::string content;
+  for (int i = 0; i < 200000; ++i) content.push_back(static_cast<char>(i % 251));
+  WriteFile(dir / "big", content);
+  EXPECT_EQ(ReadWholeFile(dir / "big"), content);
+}
+
+TEST(WriteFileAtomically, ReplacesWholeAndReportsTheSystemError) {
+  TTempDir dir;
+  WriteFile(dir / "plain", "old");
+  WriteFileAtomically(dir / "plain", "new content");
+  EXPECT_EQ(ReadFile(dir / "plain"), "new content");
+  WriteFileAtomically(dir / "plain", "");
+  EXPECT_EQ(ReadFile(dir / "plain"), "");
+
+  try {
+    WriteFileAtomically(dir / "plain/below", "x");
+    ADD_FAILURE() << "no error";
+  } catch (const ESystemError& e) {
+    EXPECT_EQ(e.Code(), ENOTDIR);
+  }
+  // Only the file itself is left: no temporary beside it.
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
+}  // namespace ratemill::platform

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "platform/PosixShell.h"
+
+namespace ratemill::platform {
+namespace {
+
+TEST(PosixShell, HandsOnlyAddressesTheOpenerCannotMistake) {
+  const TPosixShell shell("opener");
+  struct TCase {
+    std::string Address;
+    std::vector<std::string> Command;
+  };
+  const TCase cases[] = {
+      {"https://example.org/ssrc", {"opener", "https://example.org/ssrc"}},
+      {"mailto:someone@example.org", {"opener", "mailto:someone@example.org"}},
+      {"", {}},
+      {"--help", {}},  // would be read as an option of the opener
+      {"-x", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shell.OpenCommand(c.Address), c.Command) << c.Address;
+}
+
+TEST(PosixShell, StartsTheOpenerWithoutAShellAndCollectsIt) {
+  test::TTempDir dir;
+  const std::string log = dir / "opener.log";
+  ASSERT_EQ(::setenv("RATEMILL_FAKE_OPENER_LOG", log.c_str(), 1), 0);
+
+  std::promise<std::pair<int, int>> ended;
+  TPosixShell shell(RATEMILL_FAKE_OPENER, [&ended](int pid, int status) { ended.set_value({pid, status}); });
+  // Blanks, quotes and shell syntax must reach the opener as one argument.
+  const std::string address = "mailto:a@example.org?subject=Fehler \"x\"; echo $HOME `id` & | >out";
+  shell.OpenAddress(address);
+
+  const auto [pid, status] = ended.get_future().get();
+  ::unsetenv("RATEMILL_FAKE_OPENER_LOG");
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(test::ReadFile(log), address + '\0' + "stdin:eof");
+  // Collected already, so no zombie is left.
+  int ignored = 0;
+  EXPECT_EQ(::waitpid(pid, &ignored, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(PosixShell, MissingOpenerIsNoError) {
+  TPosixShell shell("/nonexistent/ratemill-opener");
+  EXPECT_NO_THROW(shell.OpenAddress("https://example.org"));
+  EXPECT_NE(CreateShell(), nullptr);
+}
+
+}  // namespace
+}  // namespace ratemill::platform
