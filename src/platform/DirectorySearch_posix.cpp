@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-
 namespace ratemill::platform {
 
 struct TDirectorySearch::TState {

@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 // Lays out a tree under `root`: "dir/" makes a folder, "name -> target" a
 // symbolic link, "fifo|name" a named pipe, anything else an empty file.
-void MakeTree(const std::string& root, const std::vector<std::string>& spec) {
-  for (const std::string& item : spec) {
+void MakeTree(const std::string& root, const std::vector<std::string>& layout) {
+  for (const std::string& item : layout) {
     const auto arrow = item.find(" -> ");
     if (arrow != std::string::npos) {
       const fs::path link = root + item.substr(0, arrow);
