@@ -1,0 +1,39 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/ProcessServicesHandle.h"
+#include "platform/ProcessServicesStopEvent.h"
+
+namespace ratemill::platform {
+
+enum class TWaitOutcome { woEnded, woStopped, woFailed };
+
+// A started child process. Whoever sees its end collects it; a child whose
+// end nobody has seen when this object goes is collected in the background
+// once it ends, so no finished child ever lingers in the process table.
+class TChildProcess {
+ public:
+  TChildProcess(std::intptr_t id, TOsHandle waitHandle);
+  ~TChildProcess();
+  TChildProcess(const TChildProcess&) = delete;
+  TChildProcess& operator=(const TChildProcess&) = delete;
+
+  std::uint32_t ProcessId() const { return static_cast<std::uint32_t>(FId); }
+
+  // Returns when the child can take input (at once where the system has no
+  // such notion).
+  void WaitForInputIdle();
+
+  // Blocks until the child ends (then `exitCode` is set and the child is
+  // collected) or `stop` is set. Call from one thread at a time.
+  TWaitOutcome WaitForEndOrStop(const TStopEvent& stop, std::uint32_t& exitCode);
+
+ private:
+  std::intptr_t FId;
+  TOsHandle FWaitHandle;
+  std::atomic<bool> FCollected{false};
+};
+
+}  // namespace ratemill::platform

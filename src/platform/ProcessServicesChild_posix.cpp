@@ -1,0 +1,89 @@
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/ProcessServices.h"
+#include "platform/ProcessServicesChild.h"
+
+namespace ratemill::platform {
+
+namespace {
+
+// Children started and not collected yet.
+std::mutex gUncollectedLock;
+std::condition_variable gAllCollected;
+std::size_t gUncollected = 0;
+
+void CountCollected() {
+  std::lock_guard lock(gUncollectedLock);
+  if (--gUncollected == 0) gAllCollected.notify_all();
+}
+
+std::uint32_t ExitCodeOf(int status) {
+  if (WIFEXITED(status)) return static_cast<std::uint32_t>(WEXITSTATUS(status));
+  // Ended by a signal: the shell's convention, 128 + the signal number.
+  if (WIFSIGNALED(status)) return 128u + static_cast<std::uint32_t>(WTERMSIG(status));
+  return 0;
+}
+
+int Collect(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
+}  // namespace
+
+TChildProcess::TChildProcess(std::intptr_t id, TOsHandle waitHandle)
+    : FId(id), FWaitHandle(std::move(waitHandle)) {
+  std::lock_guard lock(gUncollectedLock);
+  ++gUncollected;
+}
+
+TChildProcess::~TChildProcess() {
+  if (FCollected.load()) return;
+  const pid_t pid = static_cast<pid_t>(FId);
+  try {
+    // Blocks in waitpid until the child ends; no polling.
+    std::thread([pid] {
+      Collect(pid);
+      CountCollected();
+    }).detach();
+  } catch (...) {
+    // No thread to be had: the child stays uncollected until we exit.
+  }
+}
+
+void TChildProcess::WaitForInputIdle() {}
+
+TWaitOutcome TChildProcess::WaitForEndOrStop(const TStopEvent& stop, std::uint32_t& exitCode) {
+  pollfd fds[2] = {{static_cast<int>(stop.Handle().Get()), POLLIN, 0},
+                   {static_cast<int>(FWaitHandle.Get()), POLLIN, 0}};
+  for (;;) {
+    const int n = ::poll(fds, 2, -1);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return TWaitOutcome::woFailed;
+    }
+    // The stop event comes first, as it would in a wait for either of them.
+    if (fds[0].revents) return TWaitOutcome::woStopped;
+    if (fds[1].revents) break;
+  }
+  exitCode = ExitCodeOf(Collect(static_cast<pid_t>(FId)));
+  FCollected = true;
+  CountCollected();
+  return TWaitOutcome::woEnded;
+}
+
+void WaitForChildrenCollected() {
+  std::unique_lock lock(gUncollectedLock);
+  gAllCollected.wait(lock, [] { return gUncollected == 0; });
+}
+
+}  // namespace ratemill::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/ProcessServicesHandle.h"
+#include "process/WaitForProcessThread.h"
+
+namespace ratemill {
+
+// Watches a child whose standard handles are pipes. It also holds the write
+// end of the child's input pipe, so a child that reads its input waits, and
+// closes it when it goes.
+class TConsoleThread : public TWaitForProcessThread {
+ public:
+  TConsoleThread(std::shared_ptr<platform::TChildProcess> process,
+                 std::shared_ptr<platform::IMessageWindow> window, platform::TOsHandle inputWrite);
+
+ protected:
+  void Execute() override;
+
+ private:
+  platform::TOsHandle FInputWrite;
+};
+
+}  // namespace ratemill

@@ -1,0 +1,95 @@
+#include "process/ReadThread.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/ProcessServices.h"
+#include "platform/Thread.h"
+
+namespace ratemill {
+
+TReadThread::TReadThread(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window,
+                         unsigned message, std::uintptr_t notice)
+    : FPipe(std::move(pipe)),
+      FWindow(std::move(window)),
+      FMessage(message),
+      FNotice(notice),
+      FBuffer(new char[kInitialCapacity]),
+      FCapacity(kInitialCapacity) {}
+
+void TReadThread::Start() {
+  platform::PrepareReadEnd(FPipe);
+  auto self = shared_from_this();
+  platform::StartWorkerThread([self] { self->Execute(); });
+}
+
+void TReadThread::Stop() {
+  FOnFinished = nullptr;
+  FStopped = true;
+  FStop.Set();
+}
+
+void TReadThread::Execute() {
+  char buffer[kReadSize];
+  while (!FStopped) {
+    const platform::TReadResult result = platform::ReadOrStop(FPipe, FStop, buffer, kReadSize);
+    if (result.Outcome != platform::TReadOutcome::roData) break;
+    AppendData(buffer, result.Count);
+  }
+  {
+    std::lock_guard lock(FLock);
+    FPipe.Reset();
+  }
+  if (FStopped) return;
+  // The finishing hand-over runs after the last append, so the main thread
+  // drains everything there is.
+  auto self = shared_from_this();
+  FWindow->Synchronize([self] {
+    if (self->FOnFinished) self->FOnFinished();
+  });
+}
+
+void TReadThread::AppendData(const char* bytes, std::size_t count) {
+  {
+    std::lock_guard lock(FLock);
+    if (FCount + count > FCapacity) {
+      if (FCapacity <= kMaxCapacity / 2) {
+        std::unique_ptr<char[]> bigger(new char[FCapacity * 2]);
+        std::memcpy(bigger.get(), FBuffer.get() + FStart, FCount);
+        FBuffer = std::move(bigger);
+        FCapacity *= 2;
+        FStart = 0;
+      } else {
+        // A main thread this far behind loses what it has not taken yet
+        // rather than letting the buffer grow without limit.
+        FCount = 0;
+        FStart = 0;
+      }
+    }
+    if (FStart + FCount + count > FCapacity) {
+      std::memmove(FBuffer.get(), FBuffer.get() + FStart, FCount);
+      FStart = 0;
+    }
+    std::memcpy(FBuffer.get() + FStart + FCount, bytes, count);
+    FCount += count;
+  }
+  FWindow->Post(FMessage, FNotice);
+}
+
+std::size_t TReadThread::TakeData(char* piece) {
+  std::lock_guard lock(FLock);
+  if (FCount == 0) return 0;
+  const std::size_t k = std::min(kReadSize, FCount);
+  std::memcpy(piece, FBuffer.get() + FStart, k);
+  FStart += k;
+  FCount -= k;
+  if (FCount == 0) FStart = 0;
+  return k;
+}
+
+std::size_t TReadThread::Capacity() const {
+  std::lock_guard lock(FLock);
+  return FCapacity;
+}
+
+}  // namespace ratemill

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ProcessServicesHandle.h"
+#include "process/RunnerTypes.h"
+
+namespace ratemill {
+
+class TReadThread;
+
+// One captured stream of the child. The read thread moves bytes into a
+// buffer it shares with the main thread; here, on the main thread, the bytes
+// are taken in pieces and assembled into lines the way a console shows them.
+class TReader {
+ public:
+  static constexpr std::size_t kPieceSize = 1024;
+
+  explicit TReader(TProcessRunner& runner);
+  ~TReader();
+  TReader(const TReader&) = delete;
+  TReader& operator=(const TReader&) = delete;
+
+  const TRunnerReadEvent& OnRead() const { return FOnRead; }
+  void SetOnRead(TRunnerReadEvent handler) { FOnRead = std::move(handler); }
+  const TRunnerRawReadEvent& OnRawRead() const { return FOnRawRead; }
+  void SetOnRawRead(TRunnerRawReadEvent handler) { FOnRawRead = std::move(handler); }
+  const std::vector<std::string>& Lines() const { return FLines; }
+
+  // Line state, for those who inspect a stream in progress.
+  const std::string& CurrentLine() const { return FCurrentLine; }
+  std::size_t Cursor() const { return FCursor; }
+  bool StartsOnNewLine() const { return FStartsOnNewLine; }
+  bool Reading() const { return FThread != nullptr; }
+
+  // Main thread. Resets the line state and starts a read thread that owns `pipe`.
+  void StartReading(platform::TOsHandle pipe);
+  // Main thread. Detaches and stops the read thread: nothing more is
+  // delivered and no completion is posted.
+  void StopReading();
+  // Main thread. Delivers the output buffered so far, piece by piece.
+  void DrainBuffer();
+  // Main thread. Raw event, then line assembly and line events for one piece.
+  void ProcessPiece(const char* bytes, std::size_t count);
+
+ private:
+  void Flush(const char* run, std::size_t count);
+  void WriteBlanks(std::size_t count);
+  void EmitLine(bool next);
+  void ReaderFinished();
+
+  TProcessRunner& FRunner;
+  std::vector<std::string> FLines;
+  TRunnerRawReadEvent FOnRawRead;
+  TRunnerReadEvent FOnRead;
+  std::shared_ptr<TReadThread> FThread;
+  std::string FCurrentLine;
+  std::size_t FCursor = 0;
+  bool FStartsOnNewLine = true;
+  char FPiece[kPieceSize];
+};
+
+}  // namespace ratemill
