@@ -19,7 +19,10 @@ static std::optional<T> TakeNext(std::deque<std::optional<T>>& queue, int& unans
     ++unanswered;
     return std::nullopt;
   }
-  auto result = std::move(queue.front());
+  // Moving the value out field by field keeps GCC 12 from a false
+  // "may be used uninitialized" on a moved optional.
+  std::optional<T> result;
+  if (queue.front().has_value()) result.emplace(std::move(*queue.front()));
   queue.pop_front();
   return result;
 }
