@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+class QLineEdit;
+class QToolButton;
+
+namespace ratemill {
+
+namespace platform {
+class IDialogs;
+}
+
+// A one-line file-name edit with a browse button. While read-only it takes
+// neither typing nor the browse button.
+class TFilenameEdit : public QWidget {
+  Q_OBJECT
+
+ public:
+  TFilenameEdit(platform::IDialogs* dialogs, QWidget* parent = nullptr);
+
+  std::string FileName() const;
+  void SetFileName(const std::string& fileName);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool readOnly);
+
+  // Runs when the browse button is pressed, before the dialog opens.
+  std::function<void()> OnBeforeDialog;
+
+  // What pressing the browse button does.
+  void Browse();
+
+  QLineEdit* Edit() const { return FEdit; }
+  QToolButton* BrowseButton() const { return FButton; }
+
+ private:
+  platform::IDialogs* FDialogs;
+  QLineEdit* FEdit;
+  QToolButton* FButton;
+  bool FReadOnly = false;
+};
+
+}  // namespace ratemill

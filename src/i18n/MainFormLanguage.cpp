@@ -1,0 +1,68 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "frontend/MainForm.h"
+#include "i18n/TextCatalogue.h"
+#include "platform/IniFile.h"
+
+namespace ratemill {
+namespace {
+
+// Replaces the item's text and keeps the list's selection where it was.
+void RetextItem(QComboBox* combo, int index, const std::string& text) {
+  const int selected = combo->currentIndex();
+  combo->setItemText(index, QString::fromStdString(text));
+  combo->setCurrentIndex(selected);
+}
+
+}  // namespace
+
+void TMainForm::ApplyLanguage() {
+  const platform::TIniFile file(LanguageFileName(FServices.AppDir));
+  auto text = [&file](TTextId id) { return QString::fromStdString(ReadWindowText(file, id)); };
+
+  BatchAddFilesButton->setText(text(TTextId::BatchButton));
+  FilesGroupBox->setTitle(text(TTextId::GroupFiles));
+
+  GroupOptions->setTitle(text(TTextId::GroupOptions));
+  OpenButton->setText(text(TTextId::OpenButton));
+  DeleteButton->setText(text(TTextId::DeleteButton));
+  CancelButton->setText(text(TTextId::CancelButton));
+  FindFolderButton->setText(text(TTextId::FindFolderButton));
+  LabelSampleRate->setText(text(TTextId::LabelSampleRate));
+
+  RetextItem(ComboSampleRate, 0, ReadWindowText(file, TTextId::DontChangeSampleRate));
+  RetextItem(ComboBits, 0, ReadWindowText(file, TTextId::DontChangeBitRate));
+
+  LabelAttenuation->setText(text(TTextId::LabelAttenuation));
+  LabelTargetDir->setText(text(TTextId::LabelTargetDir));
+  LabelBits->setText(text(TTextId::LabelBits));
+  LabelPDFofNoise->setText(text(TTextId::LabelPDFofNoise));
+  CheckFast->setText(text(TTextId::CheckFast));
+  CheckTwoPass->setText(text(TTextId::CheckTwoPass));
+  CheckNormalize->setText(text(TTextId::CheckNormalize));
+  GroupDither->setTitle(text(TTextId::GroupDither));
+  StartButton->setText(text(TTextId::StartButton));
+  TempFileCheckBox->setText(text(TTextId::TempFileCheckBox));
+  HPCheckbox->setText(text(TTextId::HPCheckBox));
+  UseOldBatchModeCheckbox->setText(text(TTextId::UseOldBatchModeCheckbox));
+  PrioForSSRCLabel->setText(text(TTextId::PrioForSSRCLabel));
+
+  const int priority = PrioComboBox->currentIndex();
+  PrioComboBox->setItemText(0, text(TTextId::PrioLow));
+  PrioComboBox->setItemText(1, text(TTextId::PrioNormal));
+  PrioComboBox->setItemText(2, text(TTextId::PrioHigh));
+  PrioComboBox->setCurrentIndex(priority);
+
+  FMsgMissingSSRC = ReadWindowText(file, TTextId::MissingSSRC);
+  FMsgNoFilesSelected = ReadWindowText(file, TTextId::NoFilesSelected);
+  FMsgCreateNewDirQuery = ReadWindowText(file, TTextId::CreateNewDirQuery);
+  FMsgStatusCheckingParameters = ReadWindowText(file, TTextId::StatusCheckParameters);
+  FMsgStatusProcessingFile = ReadWindowText(file, TTextId::StatusProcessFile);
+  FMsgNoTmpFileName = ReadWindowText(file, TTextId::NoTmpFileName);
+}
+
+}  // namespace ratemill

@@ -1,0 +1,85 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "frontend/FilenameEdit.h"
+#include "frontend/MainForm.h"
+#include "frontend/UpDown.h"
+#include "platform/IniFile.h"
+
+namespace ratemill {
+namespace {
+
+constexpr const char* kSection = "Einstellungen";
+
+// A stored index that does not name an entry (a hand-edited file, or -1 saved
+// from a list without selection) selects entry 0: the batch run needs either
+// entry 0 or an entry with a number, and a list without selection has neither.
+void SelectStoredIndex(QComboBox* combo, long index) {
+  combo->setCurrentIndex(index >= 0 && index < combo->count() ? static_cast<int>(index) : 0);
+}
+
+}  // namespace
+
+void TMainForm::LoadSettings() {
+  const platform::TIniFile settings(FSettingsFile);
+
+  // "Samplerate" has no index of its own as default; a missing or unreadable
+  // value, like any index outside the list, falls to entry 0.
+  SelectStoredIndex(ComboSampleRate, settings.ReadInteger(kSection, "Samplerate", 0));
+  SelectStoredIndex(ComboBits, settings.ReadInteger(kSection, "Bits", 0));
+  SelectStoredIndex(NoiseComboBox, settings.ReadInteger(kSection, "Rauschen", 0));
+
+  AttenuateDBEdit->setText(QString::fromStdString(settings.ReadString(kSection, "Abschwaecher", "0")));
+  UpDownButtons->SetMin(0);
+
+  CheckTwoPass->setChecked(settings.ReadBool(kSection, "Clippingschutz", false));
+  CheckNormalize->setChecked(settings.ReadBool(kSection, "Normalisieren", false));
+  CheckFast->setChecked(settings.ReadBool(kSection, "Schnell", false));
+
+  QRadioButton* const ditherOptions[] = {Dither0Option, Dither1Option, Dither2Option, Dither3Option, Dither4Option};
+  const long dither = settings.ReadInteger(kSection, "Dither", 0);
+  if (dither >= 0 && dither <= 4) ditherOptions[dither]->setChecked(true);
+
+  TargetDirectoryEdit->setText(QString::fromStdString(settings.ReadString(kSection, "Zielpfad", "")));
+
+  // Changing the box runs its handler, which sets the edit's read-only state.
+  TempFileCheckBox->setChecked(settings.ReadBool(kSection, "TmpFile", false));
+  if (TempFileCheckBox->isChecked()) {
+    TempFilenameEdit->SetFileName(settings.ReadString(kSection, "TmpFilePfad", ""));
+    TempFilenameEdit->SetReadOnly(false);
+  }
+
+  HPCheckbox->setChecked(settings.ReadBool(kSection, "benutzeHP", false));
+}
+
+void TMainForm::SaveSettings() {
+  platform::TIniFile settings(FSettingsFile);
+
+  settings.WriteInteger(kSection, "Samplerate", ComboSampleRate->currentIndex());
+  settings.WriteInteger(kSection, "Bits", ComboBits->currentIndex());
+  settings.WriteInteger(kSection, "Rauschen", NoiseComboBox->currentIndex());
+  settings.WriteString(kSection, "Abschwaecher", AttenuateDBEdit->text().toStdString());
+  settings.WriteBool(kSection, "Clippingschutz", CheckTwoPass->isChecked());
+  settings.WriteBool(kSection, "Normalisieren", CheckNormalize->isChecked());
+  settings.WriteBool(kSection, "Schnell", CheckFast->isChecked());
+
+  QRadioButton* const ditherOptions[] = {Dither0Option, Dither1Option, Dither2Option, Dither3Option, Dither4Option};
+  for (int i = 0; i < 5; ++i) {
+    if (ditherOptions[i]->isChecked()) {
+      settings.WriteInteger(kSection, "Dither", i);
+      break;
+    }
+  }
+
+  settings.WriteString(kSection, "Zielpfad", TargetDirectoryEdit->text().toStdString());
+  settings.WriteBool(kSection, "TmpFile", TempFileCheckBox->isChecked());
+  // With the box off the stored path is left alone, so switching the option
+  // back on later finds it again.
+  if (TempFileCheckBox->isChecked()) settings.WriteString(kSection, "TmpFilePfad", TempFilenameEdit->FileName());
+  settings.WriteBool(kSection, "benutzeHP", HPCheckbox->isChecked());
+  settings.UpdateFile();
+}
+
+}  // namespace ratemill
