@@ -1,0 +1,273 @@
+// A stand-in for the external converter, started by the tests as a real child
+// program. It takes the converter's arguments, writes a valid PCM WAV file of
+// the requested rate and bits, and talks on its output streams the way the
+// real converter does, so the tests see what users will see:
+// banner and settings on stdout, progress rewritten with a bare carriage
+// return and flushed each time, errors on stderr with exit code 255.
+//
+// Environment knobs (all optional):
+//   RATEMILL_TC_STDERR_LINES    text whose "\n"-separated lines go to stderr
+//   RATEMILL_TC_SLEEP_MS        time to spend, in small slices between progress updates
+//   RATEMILL_TC_FLOOD_BYTES     bytes of progress-like text written to stdout
+//   RATEMILL_TC_FLOOD_STDERR_BYTES  the same on stderr
+//   RATEMILL_TC_EXIT_CODE       exit code after doing everything else; a non-zero
+//                               code leaves a header-only (44-byte) output file
+//   RATEMILL_TC_PROGRESS_STEPS  number of progress steps (default 10)
+//   RATEMILL_TC_FAIL_AT         percentage at which the conversion fails: error
+//                               on stderr, exit 255, no output written
+//   RATEMILL_TC_RECORD          file to which each call appends its arguments,
+//                               one per line, followed by a blank line
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "WavFixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int ErrorExit = 255;
+
+struct TSettings {
+  std::optional<long> Rate;
+  std::optional<long> Bits;
+  std::string Att = "0";
+  bool TwoPass = false;
+  bool Normalize = false;
+  std::string Dither;
+  std::string Pdf;
+  std::string Profile = "standard";
+  std::optional<std::string> TmpFile;
+  std::string Input;
+  std::string Output;
+};
+
+void Out(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+void Err(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+[[noreturn]] void Fail(const std::string& message) {
+  Err(message + "\n");
+  std::exit(ErrorExit);
+}
+
+std::optional<long> EnvNumber(const char* name) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') return std::nullopt;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (*end != '\0') return std::nullopt;
+  return value;
+}
+
+void Record(int argc, char** argv) {
+  const char* path = std::getenv("RATEMILL_TC_RECORD");
+  if (path == nullptr || *path == '\0') return;
+  std::ofstream out(path, std::ios::app | std::ios::binary);
+  for (int i = 1; i < argc; ++i) out << argv[i] << '\n';
+  out << '\n';
+}
+
+std::optional<long> ParseNumber(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0') return std::nullopt;
+  return value;
+}
+
+TSettings ParseArguments(int argc, char** argv) {
+  TSettings settings;
+  int i = 1;
+  auto value = [&](const std::string& option) -> std::string {
+    if (i + 1 >= argc) Fail("option requires an argument : " + option);
+    return argv[++i];
+  };
+  for (; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--", 0) != 0) break;
+    if (arg == "--rate" || arg == "--bits") {
+      const std::string text = value(arg);
+      const auto number = ParseNumber(text);
+      if (!number || *number <= 0) Fail("Error: invalid value for " + arg + " : " + text);
+      (arg == "--rate" ? settings.Rate : settings.Bits) = number;
+    } else if (arg == "--att") {
+      settings.Att = value(arg);
+    } else if (arg == "--dither") {
+      settings.Dither = value(arg);
+    } else if (arg == "--pdf") {
+      settings.Pdf = value(arg);
+    } else if (arg == "--profile") {
+      settings.Profile = value(arg);
+    } else if (arg == "--tmpfile") {
+      settings.TmpFile = value(arg);
+    } else if (arg == "--twopass") {
+      settings.TwoPass = true;
+    } else if (arg == "--normalize") {
+      settings.Normalize = true;
+    } else {
+      Fail("unrecognized option : " + arg);
+    }
+  }
+  if (argc - i != 2) Fail("usage: ssrc [<options>] <source file name> <destination file name>");
+  settings.Input = argv[i];
+  settings.Output = argv[i + 1];
+  return settings;
+}
+
+// Progress of one pass. The ETA tail shows on the updates where a wall-clock
+// second has passed, as the real converter does, and on every fifth update so
+// that quick runs show the longer form too, leaving its tail behind when the
+// next, shorter update overwrites it.
+class TProgress {
+ public:
+  TProgress(int steps, long sleepMs, std::optional<long> failAt)
+      : FSteps(steps), FSleepMs(sleepMs), FFailAt(failAt) {}
+
+  void Run() {
+    if (FSteps <= 0) {
+      Sleep(FSleepMs);
+      return;
+    }
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastEta = start;
+    for (int step = 0; step <= FSteps; ++step) {
+      const int percent = step * 100 / FSteps;
+      if (FFailAt && percent >= *FFailAt) Fail("Error: conversion failed at " + std::to_string(percent) + "%.");
+      char line[64];
+      int length = std::snprintf(line, sizeof line, " %3d%% processed", percent);
+      const Clock::time_point now = Clock::now();
+      if (step % 5 == 1 || now - lastEta >= std::chrono::seconds(1)) {
+        lastEta = now;
+        const double elapsed = std::chrono::duration<double>(now - start).count();
+        const int eta = percent > 0 ? static_cast<int>(elapsed * (100 - percent) / percent + 0.5) : 0;
+        length += std::snprintf(line + length, sizeof line - length, ", ETA =%4dsec", eta);
+      }
+      Out(std::string(line, length) + "\r");
+      if (step < FSteps) Sleep(FSleepMs / FSteps);
+    }
+  }
+
+ private:
+  // Slices keep the sleeper responsive to signals without waking busily.
+  static void Sleep(long ms) {
+    while (ms > 0) {
+      const long slice = ms < 50 ? ms : 50;
+      std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+      ms -= slice;
+    }
+  }
+
+  int FSteps;
+  long FSleepMs;
+  std::optional<long> FFailAt;
+};
+
+void Flood(FILE* stream, long bytes) {
+  static const std::string Pattern = "  50% processed\r";
+  while (bytes > 0) {
+    const auto size = static_cast<std::size_t>(bytes < static_cast<long>(Pattern.size()) ? bytes : Pattern.size());
+    std::fwrite(Pattern.data(), 1, size, stream);
+    bytes -= static_cast<long>(size);
+  }
+  std::fflush(stream);
+}
+
+void WriteStderrLines() {
+  const char* text = std::getenv("RATEMILL_TC_STDERR_LINES");
+  if (text == nullptr || *text == '\0') return;
+  std::string lines = text;
+  if (lines.back() != '\n') lines += '\n';
+  Err(lines);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Record(argc, argv);
+  Out("Ratemill test converter 1.0 (stand-in for ssrc)\n\n");
+  const TSettings settings = ParseArguments(argc, argv);
+
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(settings.Input, ec)) Fail("cannot open input file.");
+  std::ifstream probe(settings.Input, std::ios::binary);
+  if (!probe) Fail("cannot open input file.");
+  probe.close();
+  const auto input = ratemill::test::ReadWavFormat(settings.Input);
+  if (!input || input->FormatTag != 1 || !input->HasData || input->BlockAlign == 0 || input->Rate == 0)
+    Fail("Error: Only PCM is supported.");
+
+  const long rate = settings.Rate.value_or(input->Rate);
+  const long bits = settings.Bits.value_or(input->Bits);
+  if (bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail("Error: unsupported bit depth : " + std::to_string(bits));
+
+  Out("Source file : " + settings.Input + "\n");
+  Out("Destination file : " + settings.Output + "\n");
+  Out("Input : " + std::to_string(input->Rate) + "Hz, " + std::to_string(input->Bits) + "bit, " +
+      std::to_string(input->Channels) + "ch\n");
+  Out("Output : " + std::to_string(rate) + "Hz, " + std::to_string(bits) + "bit\n");
+  Out("Attenuation : " + settings.Att + "dB\n");
+  Out("Dither type : " + (settings.Dither.empty() ? std::string("none") : settings.Dither) +
+      ", PDF : " + (settings.Pdf.empty() ? std::string("default") : settings.Pdf) + "\n");
+  Out("Profile : " + settings.Profile + "\n");
+  Out(std::string("Two-pass : ") + (settings.TwoPass ? "on" : "off") + ", normalize : " +
+      (settings.Normalize ? "on" : "off") + "\n\n");
+
+  WriteStderrLines();
+
+  const int steps = static_cast<int>(EnvNumber("RATEMILL_TC_PROGRESS_STEPS").value_or(10));
+  const long sleepMs = EnvNumber("RATEMILL_TC_SLEEP_MS").value_or(0);
+  const std::optional<long> failAt = EnvNumber("RATEMILL_TC_FAIL_AT");
+
+  if (settings.TwoPass) {
+    // The first pass keeps its intermediate result in the temporary file.
+    std::optional<std::string> tmp = settings.TmpFile;
+    if (tmp) {
+      std::ofstream scratch(*tmp, std::ios::binary | std::ios::trunc);
+      if (!scratch) Fail("cannot open temporary file.");
+    }
+    Out("Pass 1\n");
+    TProgress(steps, sleepMs / 2, std::nullopt).Run();
+    Out("\nPass 2\n");
+    TProgress(steps, sleepMs - sleepMs / 2, failAt).Run();
+    if (tmp) std::filesystem::remove(*tmp, ec);
+  } else {
+    TProgress(steps, sleepMs, failAt).Run();
+  }
+
+  if (const auto bytes = EnvNumber("RATEMILL_TC_FLOOD_BYTES")) Flood(stdout, *bytes);
+  if (const auto bytes = EnvNumber("RATEMILL_TC_FLOOD_STDERR_BYTES")) Flood(stderr, *bytes);
+
+  const long exitCode = EnvNumber("RATEMILL_TC_EXIT_CODE").value_or(0);
+  // A data chunk that claims more than the file holds counts for what is there.
+  const std::uint64_t fileSize = std::filesystem::file_size(settings.Input, ec);
+  const std::uint64_t present = fileSize > input->DataOffset ? fileSize - input->DataOffset : 0;
+  const std::uint64_t inputFrames = std::min<std::uint64_t>(input->DataSize, present) / input->BlockAlign;
+  const std::uint64_t frames =
+      exitCode != 0 ? 0 : (inputFrames * static_cast<std::uint64_t>(rate) + input->Rate / 2) / input->Rate;
+  try {
+    ratemill::test::WriteWav(settings.Output, static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(bits),
+                             input->Channels, frames);
+  } catch (const std::exception&) {
+    Fail("cannot open output file.");
+  }
+
+  Out("\npeak : 0.500000 (-6.02dB)\ndone\n");
+  return static_cast<int>(exitCode);
+}

@@ -1,0 +1,256 @@
+// The converter stand-in that the GUI and runner tests start: it must accept
+// the converter's arguments, write what it is asked to, and fail and talk the
+// way the real converter does, or those tests check the wrong thing.
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "ConverterChecks.h"
+#include "TempDir.h"
+#include "WavFixture.h"
+
+namespace ratemill::test {
+namespace {
+
+using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+
+std::vector<std::string> Command(const std::vector<std::string>& options, const std::string& in,
+                                 const std::string& out) {
+  std::vector<std::string> argv{RATEMILL_TEST_CONVERTER};
+  argv.insert(argv.end(), options.begin(), options.end());
+  argv.push_back(in);
+  argv.push_back(out);
+  return argv;
+}
+
+struct TConversionCase {
+  const char* Name;
+  std::uint32_t InRate;
+  std::uint16_t InBits;
+  std::uint16_t Channels;
+  std::uint64_t Frames;
+  TWavLayout Layout;
+  std::vector<std::string> Options;
+  std::uint32_t WantRate;
+  std::uint16_t WantBits;
+  std::uint64_t WantFrames;
+};
+
+class TestConverterConversion : public ::testing::TestWithParam<TConversionCase> {};
+
+TEST_P(TestConverterConversion, WritesCanonicalPcmOfTheRequestedFormat) {
+  const TConversionCase& c = GetParam();
+  TTempDir dir;
+  WriteWav(dir / "in.wav", c.InRate, c.InBits, c.Channels, c.Frames, c.Layout);
+
+  const TChildResult result = RunChild(Command(c.Options, dir / "in.wav", dir / "out.wav"));
+
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_EQ(result.Err, "");
+  const auto format = ReadWavFormat(dir / "out.wav");
+  ASSERT_TRUE(format.has_value());
+  EXPECT_EQ(format->FormatTag, 1);
+  EXPECT_EQ(format->Rate, c.WantRate);
+  EXPECT_EQ(format->Bits, c.WantBits);
+  EXPECT_EQ(format->Channels, c.Channels);
+  EXPECT_EQ(format->DataOffset, 44u) << "the header must be the canonical one";
+  EXPECT_EQ(format->DataSize, c.WantFrames * c.Channels * (c.WantBits / 8));
+  const auto fileSize = std::filesystem::file_size(dir / "out.wav");
+  EXPECT_EQ(fileSize, 44 + format->DataSize + format->DataSize % 2);
+  EXPECT_EQ(format->RiffSize, fileSize - 8);
+
+  const std::vector<int> percents = ProgressPercents(result.Out);
+  ASSERT_FALSE(percents.empty());
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+  EXPECT_EQ(percents.back(), 100);
+  EXPECT_TRUE(result.Out.ends_with("done\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TestConverterConversion,
+    ::testing::Values(
+        TConversionCase{"RateAndBitsGiven", 44100, 16, 2, 4410, {}, {"--rate", "48000", "--bits", "24"}, 48000, 24, 4800},
+        TConversionCase{"BothKept", 44100, 16, 2, 4410, {}, {}, 44100, 16, 4410},
+        TConversionCase{"RateGivenBitsKept", 48000, 24, 1, 4800, {}, {"--rate", "32000"}, 32000, 24, 3200},
+        TConversionCase{"EveryOtherOption", 44100, 16, 2, 441, {},
+                        {"--bits", "8", "--att", "3", "--normalize", "--dither", "4", "--pdf", "1", "--profile", "fast"},
+                        44100, 8, 441},
+        TConversionCase{"FmtChunkAfterListChunk", 22050, 16, 2, 2205, TWavLayout{1, false, true},
+                        {"--rate", "96000"}, 96000, 16, 9600}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+struct TFailureCase {
+  const char* Name;
+  enum { Pcm, Extensible, Float, NotWav, Missing } Input;
+  std::vector<std::string> Options;
+  TEnvironment Environment;
+  std::string WantStderr;
+};
+
+class TestConverterFailure : public ::testing::TestWithParam<TFailureCase> {};
+
+TEST_P(TestConverterFailure, ReportsOnStderrExits255AndWritesNothing) {
+  const TFailureCase& c = GetParam();
+  TTempDir dir;
+  switch (c.Input) {
+    case TFailureCase::Pcm: WriteWav(dir / "in.wav", 44100, 16, 2, 441); break;
+    case TFailureCase::Extensible: WriteWav(dir / "in.wav", 44100, 24, 2, 441, {1, true, false}); break;
+    case TFailureCase::Float: WriteWav(dir / "in.wav", 44100, 32, 2, 441, {3, false, false}); break;
+    case TFailureCase::NotWav: WriteFile(dir / "in.wav", "ID3\x03 not a wave file at all, just bytes"); break;
+    case TFailureCase::Missing: break;
+  }
+
+  const TChildResult result = RunChild(Command(c.Options, dir / "in.wav", dir / "out.wav"), c.Environment);
+
+  EXPECT_EQ(result.ExitCode, 255);
+  EXPECT_EQ(result.Err, c.WantStderr);
+  EXPECT_EQ(result.Out.find(c.WantStderr), std::string::npos) << "errors belong on stderr only";
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.wav"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TestConverterFailure,
+    ::testing::Values(
+        TFailureCase{"UnknownOption", TFailureCase::Pcm, {"--bogus"}, {}, "unrecognized option : --bogus\n"},
+        TFailureCase{"MissingInput", TFailureCase::Missing, {}, {}, "cannot open input file.\n"},
+        TFailureCase{"ExtensibleInput", TFailureCase::Extensible, {}, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"FloatInput", TFailureCase::Float, {}, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"NotAWavFile", TFailureCase::NotWav, {}, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"UnsupportedBits", TFailureCase::Pcm, {"--bits", "12"}, {}, "Error: unsupported bit depth : 12\n"},
+        TFailureCase{"FailAtHalfway", TFailureCase::Pcm, {}, {{"RATEMILL_TC_FAIL_AT", "50"}},
+                     "Error: conversion failed at 50%.\n"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(TestConverterArguments, ValueOfTheLastOptionMissingLeavesOnlyOnePathAndFails) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  // An empty attenuation text splits into a bare --att that swallows the
+  // source path, as it would with the real converter.
+  const TChildResult result = RunChild({RATEMILL_TEST_CONVERTER, "--att", dir / "in.wav", dir / "out.wav"});
+  EXPECT_EQ(result.ExitCode, 255);
+  EXPECT_NE(result.Err.find("usage:"), std::string::npos) << result.Err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.wav"));
+}
+
+TEST(TestConverterArguments, RecordAppendsEveryCallsArgumentsEvenFailedOnes) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  const TEnvironment env{{"RATEMILL_TC_RECORD", dir / "calls.txt"}};
+  const std::string in = dir / "in.wav";
+  const std::string spaced = dir / "out with blanks.wav";
+
+  EXPECT_EQ(RunChild(Command({"--rate", "48000", "--dither", "2"}, in, spaced), env).ExitCode, 0);
+  EXPECT_EQ(RunChild(Command({"--bogus"}, in, dir / "x.wav"), env).ExitCode, 255);
+
+  EXPECT_EQ(ReadFile(dir / "calls.txt"),
+            "--rate\n48000\n--dither\n2\n" + in + "\n" + spaced + "\n\n" + "--bogus\n" + in + "\n" + dir / "x.wav" +
+                "\n\n");
+}
+
+TEST(TestConverterKnobs, StderrLinesArriveAsGivenAndTheRunStillSucceeds) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  const TChildResult result = RunChild(Command({}, dir / "in.wav", dir / "out.wav"),
+                                       {{"RATEMILL_TC_STDERR_LINES", "Warning: first\nWarning: second"}});
+  EXPECT_EQ(result.ExitCode, 0);
+  EXPECT_EQ(result.Err, "Warning: first\nWarning: second\n");
+  EXPECT_EQ(result.Out.find("Warning"), std::string::npos);
+  EXPECT_TRUE(ReadWavFormat(dir / "out.wav").has_value());
+}
+
+TEST(TestConverterKnobs, NonZeroExitCodeLeavesAHeaderOnlyFile) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 4410);
+  const TChildResult result =
+      RunChild(Command({"--rate", "48000"}, dir / "in.wav", dir / "out.wav"), {{"RATEMILL_TC_EXIT_CODE", "3"}});
+  EXPECT_EQ(result.ExitCode, 3);
+  EXPECT_EQ(std::filesystem::file_size(dir / "out.wav"), 44u);
+  const auto format = ReadWavFormat(dir / "out.wav");
+  ASSERT_TRUE(format.has_value());
+  EXPECT_EQ(format->DataSize, 0u);
+}
+
+TEST(TestConverterKnobs, ProgressStepsSetTheUpdates) {
+  struct TCase {
+    const char* Steps;
+    std::vector<int> Want;
+  };
+  const TCase cases[] = {{"4", {0, 25, 50, 75, 100}}, {"1", {0, 100}}, {"0", {}}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Steps);
+    TTempDir dir;
+    WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+    const TChildResult result =
+        RunChild(Command({}, dir / "in.wav", dir / "out.wav"), {{"RATEMILL_TC_PROGRESS_STEPS", c.Steps}});
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(ProgressPercents(result.Out), c.Want);
+    EXPECT_TRUE(ReadWavFormat(dir / "out.wav").has_value());
+  }
+}
+
+TEST(TestConverterKnobs, SomeUpdatesCarryAnEtaTailThatALaterShorterUpdateLeavesBehind) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  const TChildResult result = RunChild(Command({}, dir / "in.wav", dir / "out.wav"));
+  const auto segments = SplitConsoleSegments(result.Out);
+  const auto withEta = std::find_if(segments.begin(), segments.end(),
+                                    [](const auto& s) { return s.Text.find(", ETA =") != std::string::npos; });
+  ASSERT_NE(withEta, segments.end()) << result.Out;
+  EXPECT_TRUE(std::any_of(withEta + 1, segments.end(), [](const auto& s) {
+    return s.Text.find("% processed") != std::string::npos && s.Text.find("ETA") == std::string::npos;
+  })) << result.Out;
+}
+
+TEST(TestConverterKnobs, FloodsOfBothStreamsArriveWhole) {
+  // Two folders whose paths have the same length, so the plain run's output
+  // differs from the flooded run's by the flood alone.
+  TTempDir plainDir;
+  TTempDir dir;
+  WriteWav(plainDir / "in.wav", 44100, 16, 2, 441);
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  const TChildResult plain = RunChild(Command({}, plainDir / "in.wav", plainDir / "out.wav"));
+  const TChildResult flooded =
+      RunChild(Command({}, dir / "in.wav", dir / "out.wav"),
+               {{"RATEMILL_TC_FLOOD_BYTES", "300001"}, {"RATEMILL_TC_FLOOD_STDERR_BYTES", "200000"}});
+  EXPECT_EQ(flooded.ExitCode, 0);
+  EXPECT_EQ(flooded.Out.size(), plain.Out.size() + 300001);
+  EXPECT_EQ(flooded.Err.size(), 200000u);
+  EXPECT_TRUE(flooded.Out.ends_with("done\n"));
+}
+
+TEST(TestConverterKnobs, TwoPassUsesAndRemovesTheTemporaryFile) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  const TChildResult result =
+      RunChild(Command({"--twopass", "--tmpfile", dir / "scratch.tmp"}, dir / "in.wav", dir / "out.wav"));
+  EXPECT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_NE(result.Out.find("Pass 1\n"), std::string::npos);
+  EXPECT_NE(result.Out.find("\nPass 2\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "scratch.tmp"));
+  EXPECT_TRUE(ReadWavFormat(dir / "out.wav").has_value());
+
+  const TChildResult missing =
+      RunChild(Command({"--twopass", "--tmpfile", dir / "no/such/scratch.tmp"}, dir / "in.wav", dir / "out2.wav"));
+  EXPECT_EQ(missing.ExitCode, 255);
+  EXPECT_EQ(missing.Err, "cannot open temporary file.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out2.wav"));
+}
+
+TEST(TestConverterKnobs, ProgressArrivesThroughThePipeWhileTheConverterStillRuns) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  // Ten one-second slices: a converter that buffered its output would show
+  // nothing until it ended.
+  TChildProcess child(Command({}, dir / "in.wav", dir / "out.wav"), {{"RATEMILL_TC_SLEEP_MS", "10000"}});
+  const std::string firstUpdate = child.ReadOutUntil('\r');
+  EXPECT_NE(firstUpdate.find("   0% processed\r"), std::string::npos) << firstUpdate;
+  EXPECT_TRUE(child.Running());
+  child.Kill();
+}
+
+}  // namespace
+}  // namespace ratemill::test
