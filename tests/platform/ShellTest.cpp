@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -38,7 +39,17 @@ TEST(PosixShell, StartsTheOpenerWithoutAShellAndCollectsIt) {
   TPosixShell shell(RATEMILL_FAKE_OPENER, [&ended](int pid, int status) { ended.set_value({pid, status}); });
   // Blanks, quotes and shell syntax must reach the opener as one argument.
   const std::string address = "mailto:a@example.org?subject=Fehler \"x\"; echo $HOME `id` & | >out";
+  // Our standard input holds data for the duration: the opener must not get it.
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  ASSERT_EQ(::write(pipeFds[1], "x", 1), 1);
+  ::close(pipeFds[1]);
+  const int savedStdin = ::dup(STDIN_FILENO);
+  ::dup2(pipeFds[0], STDIN_FILENO);
+  ::close(pipeFds[0]);
   shell.OpenAddress(address);
+  ::dup2(savedStdin, STDIN_FILENO);
+  ::close(savedStdin);
 
   const auto [pid, status] = ended.get_future().get();
   ::unsetenv("RATEMILL_FAKE_OPENER_LOG");
