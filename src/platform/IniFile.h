@@ -18,6 +18,19 @@ namespace ratemill::platform {
 // before it returns, through a temporary file renamed over the old one, so a
 // failed write leaves the previous file whole. A failed write throws
 // `EIniFileError` with "In <full path> kann nicht geschrieben werden".
+//
+// Details of writing: new lines take the line end of the file's first line
+// (CR LF for a new file or one without any); a last line that lacks its line
+// end gets one only when something is added after it. A new key goes right
+// after the last key line of the first section of that name, so blank lines
+// and comments closing the section stay below it; a new section is set apart
+// by a blank line. Section, key and value are one line each: anything from a
+// CR, LF or NUL on is not written. A value with blanks at its ends or enclosed
+// in equal quotes is written inside double quotes so that it reads back as
+// itself. A key that could not be read back as itself (empty, holding "=", or
+// starting with "[" or ";") is refused with `std::invalid_argument`. A write
+// that changes nothing leaves the file alone. Names match without regard to
+// case for ASCII letters only.
 class TIniFile {
  public:
   explicit TIniFile(std::string fileName);

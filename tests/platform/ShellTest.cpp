@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,10 +42,10 @@ TEST(PosixShell, StartsTheOpenerWithoutAShellAndCollectsIt) {
   const std::string address = "mailto:a@example.org?subject=Fehler \"x\"; echo $HOME `id` & | >out";
   // Our standard input holds data for the duration: the opener must not get it.
   int pipeFds[2];
-  ASSERT_EQ(::pipe(pipeFds), 0);
+  ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
   ASSERT_EQ(::write(pipeFds[1], "x", 1), 1);
   ::close(pipeFds[1]);
-  const int savedStdin = ::dup(STDIN_FILENO);
+  const int savedStdin = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
   ::dup2(pipeFds[0], STDIN_FILENO);
   ::close(pipeFds[0]);
   shell.OpenAddress(address);
