@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,9 @@ struct TConversionCase {
   std::uint16_t WantBits;
   std::optional<double> WantPeak;  // checked to within 0.03 of full scale
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const TConversionCase& c, std::ostream* os) { *os << c.Name; }
 
 class SsrcSoxConversion : public SsrcSox, public ::testing::WithParamInterface<TConversionCase> {};
 
@@ -134,6 +138,9 @@ struct TFailureCase {
   std::vector<std::string> Options;
   std::string WantStderr;
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const TFailureCase& c, std::ostream* os) { *os << c.Name; }
 
 class SsrcSoxFailure : public SsrcSox, public ::testing::WithParamInterface<TFailureCase> {};
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +40,9 @@ struct TConversionCase {
   std::uint16_t WantBits;
   std::uint64_t WantFrames;
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const TConversionCase& c, std::ostream* os) { *os << c.Name; }
 
 class TestConverterConversion : public ::testing::TestWithParam<TConversionCase> {};
 
@@ -90,6 +94,9 @@ struct TFailureCase {
   TEnvironment Environment;
   std::string WantStderr;
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const TFailureCase& c, std::ostream* os) { *os << c.Name; }
 
 class TestConverterFailure : public ::testing::TestWithParam<TFailureCase> {};
 
@@ -248,6 +255,8 @@ TEST(TestConverterKnobs, ProgressArrivesThroughThePipeWhileTheConverterStillRuns
   TChildProcess child(Command({}, dir / "in.wav", dir / "out.wav"), {{"RATEMILL_TC_SLEEP_MS", "10000"}});
   const std::string firstUpdate = child.ReadOutUntil('\r');
   EXPECT_NE(firstUpdate.find("   0% processed\r"), std::string::npos) << firstUpdate;
+  // Buffered output would arrive all at once at the end, 100% and all.
+  EXPECT_EQ(firstUpdate.find("100% processed"), std::string::npos) << firstUpdate;
   EXPECT_TRUE(child.Running());
   child.Kill();
 }

@@ -2,6 +2,7 @@
 // misread a header, those tests would pass on wrong files.
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 #include "TempDir.h"
@@ -18,6 +19,9 @@ struct TLayoutCase {
   std::uint16_t WantSubTag;
   std::uint64_t WantDataOffset;
 };
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const TLayoutCase& c, std::ostream* os) { *os << c.Name; }
 
 class WavFixtureLayout : public ::testing::TestWithParam<TLayoutCase> {};
 
