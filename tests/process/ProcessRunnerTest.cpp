@@ -1,0 +1,554 @@
+// The runner against real children (the scripted test child), pumped through
+// the plain main-thread queue as the main thread would.
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+#include "platform/ErrorHandling.h"
+#include "platform/Errors.h"
+#include "platform/PlainMainThreadQueue.h"
+#include "platform/ProcessServices.h"
+#include "process/ProcessRunner.h"
+
+namespace ratemill {
+namespace {
+
+using platform::TPlainMainThreadQueue;
+using O = TConsoleOption;
+
+const std::string kChild = RATEMILL_TEST_CHILD;
+
+struct TEvent {
+  std::string Kind;  // "out", "err", "end"
+  std::string Text;
+  bool Flag = false;
+  friend bool operator==(const TEvent&, const TEvent&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const TEvent& e) {
+  return os << e.Kind << "(\"" << e.Text << "\", " << (e.Flag ? "True" : "False") << ")";
+}
+
+TEvent Out(std::string s, bool f) { return {"out", std::move(s), f}; }
+TEvent Err(std::string s, bool f) { return {"err", std::move(s), f}; }
+TEvent End(std::uint32_t code) { return {"end", std::to_string(code), false}; }
+
+std::string Quote(const std::string& a) { return "\"" + a + "\""; }
+
+std::string Script(const std::vector<std::string>& steps) {
+  std::string line = "child";
+  for (const std::string& s : steps) line += " " + Quote(s);
+  return line;
+}
+
+// Blocks the child at a "wait:" step until released.
+class TGate {
+ public:
+  explicit TGate(const std::string& path) : FPath(path) {
+    if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+  }
+  const std::string& Path() const { return FPath; }
+  void Release() const {
+    const int fd = ::open(FPath.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "x", 1), 1);
+    ::close(fd);
+  }
+
+ private:
+  std::string FPath;
+};
+
+int OpenDescriptors() {
+  int count = 0;
+  DIR* dir = ::opendir("/proc/self/fd");
+  while (dirent* e = ::readdir(dir)) count += e->d_name[0] != '.';
+  ::closedir(dir);
+  return count - 1;  // the listing's own
+}
+
+bool ProcessGone(std::uint32_t pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetGlobalErrorHandler([this](std::exception_ptr e, const void* sender) {
+      Errors.push_back(platform::ErrorMessage(e));
+      ErrorSenders.push_back(sender);
+    });
+    Runner = std::make_unique<TProcessRunner>(Queue);
+    Runner->SetApplicationName(kChild);
+    Runner->SetOnRead([this](TProcessRunner& s, const std::string& t, bool f) { Record(s, Out(t, f)); });
+    Runner->SetOnErrorRead([this](TProcessRunner& s, const std::string& t, bool f) { Record(s, Err(t, f)); });
+    Runner->SetOnRawRead([this](TProcessRunner&, const std::string& t) { RawOut += t; });
+    Runner->SetOnErrorRawRead([this](TProcessRunner&, const std::string& t) { RawErr += t; });
+    Runner->SetOnTerminate([this](TProcessRunner& s, std::uint32_t code) {
+      EXPECT_EQ(Runner->State(), TRunnerState::rsReady);
+      Record(s, End(code));
+    });
+  }
+  void TearDown() override {
+    Runner.reset();
+    platform::SetGlobalErrorHandler(nullptr);
+  }
+
+  void Record(TProcessRunner& sender, TEvent e) {
+    EXPECT_EQ(&sender, Runner.get());
+    Events.push_back(std::move(e));
+  }
+
+  void Run(const std::vector<std::string>& steps, TConsoleOptions options) {
+    Runner->SetConsoleOptions(options);
+    Runner->SetCommandLine(Script(steps));
+    Runner->Run();
+  }
+
+  void PumpUntilReady() {
+    Queue.ProcessUntil([this] { return Runner->State() != TRunnerState::rsWaiting; });
+  }
+
+  std::vector<TEvent> OfKind(const std::string& kind) const {
+    std::vector<TEvent> r;
+    for (const TEvent& e : Events)
+      if (e.Kind == kind) r.push_back(e);
+    return r;
+  }
+
+  test::TTempDir Temp;
+  TPlainMainThreadQueue Queue;
+  std::unique_ptr<TProcessRunner> Runner;
+  std::vector<TEvent> Events;
+  std::string RawOut, RawErr;
+  std::vector<std::string> Errors;
+  std::vector<const void*> ErrorSenders;
+};
+
+// --- Piece boundaries controlled by the child: each chunk is written at once
+// and the child waits until the main thread has delivered it.
+
+struct TChunk {
+  std::string Stream;  // "out" or "err"
+  std::string Bytes;   // in the child's escapes
+  std::size_t Size;    // bytes after unescaping
+};
+
+struct TStreamCase {
+  const char* Name;
+  TConsoleOptions Options;
+  std::vector<TChunk> Chunks;
+  std::vector<TEvent> Expected;  // every read event, then the end
+};
+
+const TStreamCase kStreamCases[] = {
+    {"CR LF then a next piece",
+     {O::coRedirect},
+     {{"out", "abc\\r\\n", 5}, {"out", "def\\n", 4}},
+     {Out("abc", true), Out("", true), Out("def", false), Out("", true), End(0)}},
+    {"percentages rewritten",
+     {O::coRedirect},
+     {{"out", "10%\\r", 4}, {"out", "20%\\r", 4}},
+     {Out("10%", true), Out("20%", false), Out("20%", false), End(0)}},
+    {"CR does not clear",
+     {O::coRedirect},
+     {{"out", "100%", 4}, {"out", "\\r5%", 3}},
+     {Out("100%", true), Out("5%0%", false), Out("5%0%", false), End(0)}},
+    {"control bytes",
+     {O::coRedirect},
+     {{"out", "ab\\bd\\n", 5}, {"out", "a\\tb\\n", 4}, {"out", "x\\0y\\n", 4}},
+     {Out("ad", true), Out("", true), Out("a        b", false), Out("", true), Out("x y", false),
+      Out("", true), End(0)}},
+    {"CR alone after a finished line",
+     {O::coRedirect},
+     {{"out", "abc\\n", 4}, {"out", "\\r", 1}},
+     {Out("abc", true), Out("", true), Out("", false), End(0)}},
+    {"standard error joins the output in writing order",
+     {O::coRedirect},
+     {{"out", "o1\\n", 3}, {"err", "e1\\n", 3}, {"out", "o2", 2}},
+     {Out("o1", true), Out("", true), Out("e1", false), Out("", true), Out("o2", false), Out("o2", false),
+      End(0)}},
+    {"separate error stream",
+     {O::coRedirect, O::coSeparateError},
+     {{"out", "o1\\n", 3}, {"err", "e1", 2}, {"out", "o2\\n", 3}},
+     {Out("o1", true), Out("", true), Err("e1", true), Out("o2", false), Out("", true), Err("e1", false),
+      End(0)}},
+};
+
+class RunnerStreams : public RunnerTest, public ::testing::WithParamInterface<TStreamCase> {};
+
+TEST_P(RunnerStreams, DeliverExactlyAsWrittenPieceByPiece) {
+  const TStreamCase& c = GetParam();
+  std::vector<std::unique_ptr<TGate>> gates;
+  std::vector<std::string> steps;
+  for (std::size_t i = 0; i < c.Chunks.size(); ++i) {
+    gates.push_back(std::make_unique<TGate>(Temp / ("gate" + std::to_string(i))));
+    steps.push_back(c.Chunks[i].Stream + ":" + c.Chunks[i].Bytes);
+    steps.push_back("wait:" + gates.back()->Path());
+  }
+  Run(steps, c.Options);
+  EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
+  EXPECT_EQ(Runner->PendingCompletions(), c.Options.Contains(O::coSeparateError) ? 3 : 2);
+  std::size_t expectedBytes = 0;
+  for (std::size_t i = 0; i < c.Chunks.size(); ++i) {
+    expectedBytes += c.Chunks[i].Size;
+    Queue.ProcessUntil([&] { return RawOut.size() + RawErr.size() == expectedBytes; });
+    gates[i]->Release();
+  }
+  PumpUntilReady();
+  EXPECT_EQ(Events, c.Expected);
+  EXPECT_EQ(Runner->State(), TRunnerState::rsReady);
+  EXPECT_TRUE(Errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunnerStreams, ::testing::ValuesIn(kStreamCases), [](const auto& info) {
+  std::string name;
+  for (const char* p = info.param.Name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return name;
+});
+
+// --- Output buffered whole before the main thread takes any of it.
+
+TEST_F(RunnerTest, AChildThatExitsBeforeItsOutputIsReadCompletesAfterTheLastReadEvent) {
+  const std::string line3000 = std::string(1000, 'a') + std::string(1000, 'b') + std::string(1000, 'c');
+  Run({"err:e\\n", "out:" + line3000, "exit:3"}, {O::coRedirect, O::coSeparateError});
+  // All three threads have ended and wait for the main thread.
+  Queue.WaitForHandOvers(3);
+  EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
+  EXPECT_EQ(Runner->PendingCompletions(), 3);
+  PumpUntilReady();
+  EXPECT_EQ(OfKind("out"), (std::vector<TEvent>{Out(line3000.substr(0, 1024), true),
+                                                Out(line3000.substr(0, 2048), false), Out(line3000, false),
+                                                Out(line3000, false)}));
+  EXPECT_EQ(OfKind("err"), (std::vector<TEvent>{Err("e", true), Err("", true)}));
+  EXPECT_EQ(Events.back(), End(3));
+  EXPECT_EQ(Runner->ExitCode(), 3u);
+}
+
+TEST_F(RunnerTest, AStreamEndingWithALineFeedGetsNoFurtherDelivery) {
+  Runner->SetConsoleOptions({O::coRedirect});
+  Run({"out:a\\nb\\n"}, {O::coRedirect});
+  Queue.WaitForHandOvers(2);
+  PumpUntilReady();
+  EXPECT_EQ(Events, (std::vector<TEvent>{Out("a", true), Out("b", true), Out("", true), End(0)}));
+}
+
+TEST_F(RunnerTest, AMainThreadFarBehindLosesBytesBeyond128KiBButNeverCorruptsTheStream) {
+  const int tokens = 50000;  // 400000 bytes of numbered eight-byte tokens
+  std::string written;
+  char token[16];
+  for (int t = 0; t < tokens; ++t) {
+    std::snprintf(token, sizeof token, "%07X.", t);
+    written.append(token, 8);
+  }
+  Run({"count:out:" + std::to_string(tokens)}, {O::coRedirect});
+  Queue.WaitForHandOvers(2);  // everything read, nothing taken
+  PumpUntilReady();
+  EXPECT_GT(RawOut.size(), 0u);
+  EXPECT_LE(RawOut.size(), 131072u);
+  EXPECT_LT(RawOut.size(), written.size());
+  // What is left is the stream's unbroken tail.
+  EXPECT_EQ(written.compare(written.size() - RawOut.size(), RawOut.size(), RawOut), 0);
+  EXPECT_EQ(Events.back(), End(0));
+}
+
+TEST_F(RunnerTest, AGrandchildHoldingThePipeKeepsTheRunWaitingUntilItsOutputIsDelivered) {
+  TGate gate(Temp / "grandchild");
+  Run({"out:first\\n", "grandchild:" + gate.Path(), "exit:0"}, {O::coRedirect});
+  Queue.WaitForHandOvers(1);  // the child has ended; its watching thread waits
+  Queue.ProcessUntil([&] { return Runner->PendingCompletions() == 1; });
+  EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
+  gate.Release();
+  PumpUntilReady();
+  EXPECT_EQ(Events, (std::vector<TEvent>{Out("first", true), Out("", true), Out("late", false), Out("", true),
+                                         End(0)}));
+}
+
+TEST_F(RunnerTest, LinesFollowTheConsumerRuleAcrossRunsUnlessTheOwnerKeepsThem) {
+  Run({"out:a\\nb"}, {O::coRedirect});
+  PumpUntilReady();
+  Run({"out:c\\n"}, {O::coRedirect});
+  PumpUntilReady();
+  EXPECT_EQ(Runner->OutputLines(), (std::vector<std::string>{"a", "b", "c", ""}));
+  Run({"out:d\\n"}, {O::coRedirect, O::coOwnerData});
+  PumpUntilReady();
+  EXPECT_EQ(Runner->OutputLines(), (std::vector<std::string>{"a", "b", "c", ""}));
+  EXPECT_EQ(OfKind("out").back(), Out("", true));
+}
+
+// --- Errors raised by the owner's handlers.
+
+TEST_F(RunnerTest, AReadHandlerThatThrowsLosesTheRestOfItsPieceAndTheRunCompletes) {
+  TGate gate(Temp / "gate");
+  Runner->SetOnRead([this](TProcessRunner& s, const std::string& t, bool f) {
+    Record(s, Out(t, f));
+    if (t == "one") throw std::runtime_error("Anzeige fehlgeschlagen");
+  });
+  Run({"out:one\\ntwo\\n", "wait:" + gate.Path(), "out:three\\n"}, {O::coRedirect});
+  Queue.ProcessUntil([&] { return !Errors.empty(); });
+  gate.Release();
+  PumpUntilReady();
+  EXPECT_EQ(Events, (std::vector<TEvent>{Out("one", true), Out("three", true), Out("", true), End(0)}));
+  EXPECT_EQ(Errors, (std::vector<std::string>{"Anzeige fehlgeschlagen"}));
+  EXPECT_EQ(ErrorSenders, (std::vector<const void*>{Runner.get()}));
+}
+
+TEST_F(RunnerTest, AHandlerThatThrowsAtTheEndOfTheStreamStillLetsTheRunComplete) {
+  Runner->SetOnRead([this](TProcessRunner& s, const std::string& t, bool f) {
+    Record(s, Out(t, f));
+    if (!f) throw std::runtime_error("letzte Zeile");
+  });
+  Run({"out:abc"}, {O::coRedirect});
+  Queue.WaitForHandOvers(2);
+  PumpUntilReady();
+  EXPECT_EQ(Events, (std::vector<TEvent>{Out("abc", true), Out("abc", false), End(0)}));
+  EXPECT_EQ(Errors, (std::vector<std::string>{"letzte Zeile"}));
+}
+
+TEST_F(RunnerTest, AnErrorFromOnTerminateReachesTheErrorHandlingAfterTheRunIsReady) {
+  TRunnerState stateSeen = TRunnerState::rsWaiting;
+  Runner->SetOnTerminate([&](TProcessRunner& s, std::uint32_t) {
+    stateSeen = s.State();
+    throw std::runtime_error("Ende fehlgeschlagen");
+  });
+  Run({"exit:0"}, {});
+  PumpUntilReady();
+  EXPECT_EQ(stateSeen, TRunnerState::rsReady);
+  EXPECT_EQ(Errors, (std::vector<std::string>{"Ende fehlgeschlagen"}));
+}
+
+// --- The state machine.
+
+TEST_F(RunnerTest, WithoutCaptureOneCompletionEndsTheRunWithTheExitCode) {
+  struct TCase {
+    int Code;
+  } cases[] = {{0}, {7}, {255}};
+  for (const TCase& c : cases) {
+    Events.clear();
+    Run({"exit:" + std::to_string(c.Code)}, {O::coOwnerData});
+    EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
+    EXPECT_EQ(Runner->PendingCompletions(), 1);
+    PumpUntilReady();
+    EXPECT_EQ(Events, (std::vector<TEvent>{End(static_cast<std::uint32_t>(c.Code))}));
+    EXPECT_EQ(Runner->ExitCode(), static_cast<std::uint32_t>(c.Code));
+  }
+}
+
+TEST_F(RunnerTest, RunWhileWaitingIsRefusedAndTheRunInProgressCompletes) {
+  TGate gate(Temp / "gate");
+  Run({"wait:" + gate.Path(), "out:done\\n", "exit:4"}, {O::coRedirect});
+  for (auto attempt : {+[](TProcessRunner& r) { r.Run(); },
+                       +[](TProcessRunner& r) { r.SetWaitForTerminate(false); }}) {
+    try {
+      attempt(*Runner);
+      ADD_FAILURE() << "not refused";
+    } catch (const EProcessRunnerError& e) {
+      EXPECT_STREQ(e.what(), "Cannot perform this operation when process is running");
+    }
+    EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
+    EXPECT_EQ(Runner->PendingCompletions(), 2);
+  }
+  EXPECT_TRUE(Runner->WaitForTerminate());
+  gate.Release();
+  PumpUntilReady();
+  EXPECT_EQ(Events, (std::vector<TEvent>{Out("done", true), Out("", true), End(4)}));
+}
+
+TEST_F(RunnerTest, WithoutWaitingRunReturnsRunningAndNeverCompletes) {
+  TGate gate(Temp / "gate");
+  Runner->SetWaitForTerminate(false);
+  Run({"wait:" + gate.Path()}, {});
+  EXPECT_EQ(Runner->State(), TRunnerState::rsRunning);
+  const std::uint32_t pid = Runner->ProcessId();
+  EXPECT_NE(pid, 0u);
+  gate.Release();
+  platform::WaitForChildrenCollected();  // collected although nobody watched
+  EXPECT_TRUE(ProcessGone(pid));
+  EXPECT_EQ(Queue.ProcessMessages(), 0u);
+  EXPECT_TRUE(Events.empty());
+  // The next run is accepted, also after switching waiting back on.
+  Runner->SetWaitForTerminate(true);
+  EXPECT_EQ(Runner->State(), TRunnerState::rsReady);
+  Run({"exit:1"}, {});
+  PumpUntilReady();
+  EXPECT_EQ(Events, (std::vector<TEvent>{End(1)}));
+}
+
+TEST_F(RunnerTest, StopWatchingEndsTheRunSilentlyAndLeavesTheChildRunning) {
+  TGate gate(Temp / "gate");
+  Run({"out:a\\n", "wait:" + gate.Path(), "exit:0"}, {O::coRedirect, O::coSeparateError});
+  Queue.ProcessUntil([&] { return !Events.empty(); });
+  const std::uint32_t pid = Runner->ProcessId();
+  const auto before = Events;
+  Runner->StopWatching();
+  EXPECT_EQ(Runner->State(), TRunnerState::rsReady);
+  EXPECT_EQ(Runner->PendingCompletions(), 0);
+  EXPECT_FALSE(ProcessGone(pid));
+  gate.Release();
+  platform::WaitForChildrenCollected();
+  EXPECT_TRUE(ProcessGone(pid)) << "collected, no zombie";
+  Queue.ProcessMessages();
+  EXPECT_EQ(Events, before);
+  Run({"exit:2"}, {});
+  PumpUntilReady();
+  EXPECT_EQ(Events.back(), End(2));
+}
+
+TEST_F(RunnerTest, ACompletionStillQueuedFromAStoppedRunDoesNotCountForTheNext) {
+  TGate gate(Temp / "gate");
+  Run({"exit:0"}, {});
+  Queue.WaitForHandOvers(1);
+  ASSERT_TRUE(Queue.ProcessOne());  // the hand-over; its completion is queued now
+  EXPECT_EQ(Runner->PendingCompletions(), 1);
+  Runner->StopWatching();
+  Run({"wait:" + gate.Path(), "exit:5"}, {});
+  Queue.ProcessMessages();
+  EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
+  EXPECT_EQ(Runner->PendingCompletions(), 1);
+  gate.Release();
+  PumpUntilReady();
+  EXPECT_EQ(Events, (std::vector<TEvent>{End(5)}));
+}
+
+TEST_F(RunnerTest, DestroyingTheRunnerWhileWaitingSilencesItAndLeavesNoZombie) {
+  TGate gate(Temp / "gate");
+  Run({"out:a", "wait:" + gate.Path(), "exit:0"}, {O::coRedirect});
+  Queue.ProcessUntil([&] { return !Events.empty(); });
+  const std::uint32_t pid = Runner->ProcessId();
+  const auto before = Events;
+  Runner.reset();
+  EXPECT_FALSE(ProcessGone(pid)) << "the child is not ended";
+  gate.Release();
+  platform::WaitForChildrenCollected();
+  EXPECT_TRUE(ProcessGone(pid));
+  Queue.ProcessMessages();
+  EXPECT_EQ(Events, before);
+}
+
+// --- Starting the child.
+
+TEST_F(RunnerTest, ProgramFolderEnvironmentAndCommandLineReachTheChild) {
+  test::TTempDir folder;
+  Runner->SetApplicationName(" \t" + kChild + " \r\n");
+  Runner->SetCurrentDirectory("  " + folder.Path() + " ");
+  Runner->SetEnvironment({"RATEMILL_A=1", "RATEMILL_B=zwei drei"});
+  Runner->SetConsoleOptions({O::coRedirect});
+  Runner->SetCommandLine(" cwd env:RATEMILL_A env:RATEMILL_B env:PATH \"two words\" a\\\"b args");
+  Runner->Run();
+  PumpUntilReady();
+  std::string cwd = folder.Path();
+  cwd.pop_back();
+  EXPECT_EQ(Runner->OutputLines(), (std::vector<std::string>{cwd, "RATEMILL_A=1", "RATEMILL_B=zwei drei", "PATH unset", "[]",
+                                             "[cwd]", "[env:RATEMILL_A]", "[env:RATEMILL_B]", "[env:PATH]",
+                                             "[two words]", "[a\"b]", "[args]", ""}));
+}
+
+TEST_F(RunnerTest, WithoutApplicationNameTheFirstArgumentNamesTheProgram) {
+  Runner->SetApplicationName("   ");
+  Runner->SetConsoleOptions({O::coRedirect});
+  Runner->SetCommandLine(Quote(kChild) + " args");
+  Runner->Run();
+  PumpUntilReady();
+  EXPECT_EQ(RawOut, "[" + kChild + "]\n[args]\n");
+}
+
+TEST_F(RunnerTest, AProgramThatCannotStartRaisesTheSystemErrorAndLeavesNothingBehind) {
+  test::TTempDir folder;
+  struct TCase {
+    const char* Name;
+    std::string Program, Folder, CommandLine;
+    int Code;
+  } cases[] = {
+      {"missing program", folder / "missing.exe", "", "x", 2},
+      {"missing folder", kChild, folder / "nowhere", "x", 2},
+      {"empty first argument", "", "", " args", 2},
+      {"not executable", folder.Path(), "", "x", EACCES},
+  };
+  const int descriptors = OpenDescriptors();
+  for (const TCase& c : cases) {
+    Runner->SetApplicationName(c.Program);
+    Runner->SetCurrentDirectory(c.Folder);
+    Runner->SetCommandLine(c.CommandLine);
+    Runner->SetConsoleOptions({O::coRedirect, O::coSeparateError});
+    try {
+      Runner->Run();
+      ADD_FAILURE() << c.Name << ": started";
+    } catch (const platform::ESystemError& e) {
+      EXPECT_EQ(e.Code(), c.Code) << c.Name;
+    }
+    EXPECT_EQ(Runner->State(), TRunnerState::rsReady) << c.Name;
+    EXPECT_EQ(OpenDescriptors(), descriptors) << c.Name;
+  }
+  platform::WaitForChildrenCollected();  // returns: no failed child left to collect
+  EXPECT_EQ(Queue.ProcessMessages(), 0u);
+  EXPECT_TRUE(Events.empty());
+}
+
+TEST_F(RunnerTest, AnEmptyEnvironmentEntryStartsNothing) {
+  Runner->SetEnvironment({"A=1", ""});
+  try {
+    Run({"exit:0"}, {O::coRedirect});
+    ADD_FAILURE() << "started";
+  } catch (const EEnvironmentError& e) {
+    EXPECT_STREQ(e.what(), "String list passed to StringsToMultiSz cannot contain empty strings.");
+  }
+  EXPECT_EQ(Runner->State(), TRunnerState::rsReady);
+  EXPECT_EQ(Runner->ProcessId(), 0u);
+}
+
+TEST_F(RunnerTest, IdlePriorityRunsTheChildAtTheLowestNiceValue) {
+  struct TCase {
+    TProcessPriority Priority;
+    std::string Expected;  // empty: whatever the system grants
+  } cases[] = {{TProcessPriority::ppIdle, "nice:19\n"}, {TProcessPriority::ppHigh, ""},
+               {TProcessPriority::ppRealTime, ""}};
+  for (const TCase& c : cases) {
+    RawOut.clear();
+    Runner->SetPriority(c.Priority);
+    Run({"nice"}, {O::coRedirect});
+    PumpUntilReady();
+    if (!c.Expected.empty()) EXPECT_EQ(RawOut, c.Expected);
+    EXPECT_EQ(RawOut.rfind("nice:", 0), 0u) << "a refused raise still starts the child";
+  }
+}
+
+TEST_F(RunnerTest, TheChildInheritsOnlyItsThreeStandardHandles) {
+  // Ours, opened without close-on-exec, and runners starting children side by side.
+  const int stray = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(stray, 0);
+  std::atomic<int> leaks{0};
+  auto starter = [&] {
+    TPlainMainThreadQueue queue;
+    for (int i = 0; i < 15; ++i) {
+      TProcessRunner runner(queue);
+      std::string out;
+      runner.SetApplicationName(kChild);
+      runner.SetCommandLine("child fds");
+      runner.SetConsoleOptions({O::coRedirect, O::coSeparateError});
+      runner.SetOnRawRead([&](TProcessRunner&, const std::string& s) { out += s; });
+      runner.Run();
+      queue.ProcessUntil([&] { return runner.State() == TRunnerState::rsReady; });
+      if (out != "fds:\n") ++leaks;
+    }
+  };
+  std::thread a(starter), b(starter);
+  a.join();
+  b.join();
+  ::close(stray);
+  EXPECT_EQ(leaks.load(), 0);
+}
+
+}  // namespace
+}  // namespace ratemill

@@ -1,0 +1,189 @@
+// Line assembly, piece by piece, on a reader that no thread feeds: the
+// pieces here are exactly what the main thread takes at once.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/PlainMainThreadQueue.h"
+#include "process/ProcessRunner.h"
+
+namespace ratemill {
+namespace {
+
+struct TDelivery {
+  std::string Text;
+  bool StartsOnNewLine;
+  friend bool operator==(const TDelivery&, const TDelivery&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const TDelivery& d) {
+  return os << "(\"" << d.Text << "\", " << (d.StartsOnNewLine ? "True" : "False") << ")";
+}
+
+// The consumer rule: add on a new line, else replace the last entry.
+void Consume(std::vector<std::string>& lines, const TDelivery& d) {
+  if (d.StartsOnNewLine || lines.empty()) {
+    lines.push_back(d.Text);
+  } else {
+    lines.back() = d.Text;
+  }
+}
+
+const std::string k3000 = [] {
+  std::string s;
+  for (int i = 0; i < 3000; ++i) s += static_cast<char>('a' + i % 26);
+  return s;
+}();
+
+struct TPieceCase {
+  const char* Name;
+  std::vector<std::string> Pieces;
+  std::vector<TDelivery> Deliveries;
+  std::vector<std::string> Shown;  // what the consumer holds at the end
+};
+
+const TPieceCase kPieceCases[] = {
+    {"line ended by CR LF", {"abc\r\n"}, {{"abc", true}, {"", true}}, {"abc", ""}},
+    {"next piece replaces the empty line",
+     {"abc\r\n", "def\n"},
+     {{"abc", true}, {"", true}, {"def", false}, {"", true}},
+     {"abc", "def", ""}},
+    {"percentages rewritten by CR", {"10%\r", "20%\r"}, {{"10%", true}, {"20%", false}}, {"20%"}},
+    {"CR does not clear the line", {"100%", "\r5%"}, {{"100%", true}, {"5%0%", false}}, {"5%0%"}},
+    {"BS steps back without erasing", {"ab\bd"}, {{"ad", true}}, {"ad"}},
+    {"BS at the start stays at column 0", {"\b\bx"}, {{"x", true}}, {"x"}},
+    {"BS then overwrite within a line", {"abc\b\bX\ndef"}, {{"aXc", true}, {"def", true}}, {"aXc", "def"}},
+    {"TAB writes eight blanks", {"a\tb"}, {{"a        b", true}}, {"a        b"}},
+    {"TAB overwrites like text", {"\tX\rab"}, {{"ab      X", true}}, {"ab      X"}},
+    {"NUL becomes a blank", {std::string("x\0y", 3)}, {{"x y", true}}, {"x y"}},
+    {"BEL becomes a blank", {"x\ay"}, {{"x y", true}}, {"x y"}},
+    {"other control bytes are ordinary",
+     {"a\x01\x1b[1m\x0b\x0c\x7f"},
+     {{"a\x01\x1b[1m\x0b\x0c\x7f", true}},
+     {"a\x01\x1b[1m\x0b\x0c\x7f"}},
+    {"3000-byte line in three pieces",
+     {k3000.substr(0, 1024), k3000.substr(1024, 1024), k3000.substr(2048)},
+     {{k3000.substr(0, 1024), true}, {k3000.substr(0, 2048), false}, {k3000, false}},
+     {k3000}},
+    {"CR alone after a finished line",
+     {"abc\n", "\r"},
+     {{"abc", true}, {"", true}, {"", false}},
+     {"abc", ""}},
+    {"several lines and an unfinished one in one piece",
+     {"one\ntwo\nthr"},
+     {{"one", true}, {"two", true}, {"thr", true}},
+     {"one", "two", "thr"}},
+    {"an unfinished line grows over pieces",
+     {"ab", "cd", "e\n"},
+     {{"ab", true}, {"abcd", false}, {"abcde", false}, {"", true}},
+     {"abcde", ""}},
+    {"CR LF split across pieces",
+     {"50%\r", "\n"},
+     {{"50%", true}, {"50%", false}, {"", true}},
+     {"50%", ""}},
+    {"high bytes pass unchanged", {"\xe4\xf6\xfc\n"}, {{"\xe4\xf6\xfc", true}, {"", true}}, {"\xe4\xf6\xfc", ""}},
+};
+
+class ReaderPieces : public ::testing::TestWithParam<TPieceCase> {
+ protected:
+  platform::TPlainMainThreadQueue Queue;
+  TProcessRunner Runner{Queue};
+};
+
+TEST_P(ReaderPieces, DeliversAsAConsoleShowsIt) {
+  const TPieceCase& c = GetParam();
+  Runner.SetConsoleOptions({});  // keep Lines, to hold them against the consumer
+  std::vector<TDelivery> got;
+  std::vector<std::string> raw;
+  std::vector<std::string> shown;
+  std::size_t piecesGiven = 0;
+  Runner.SetOnRead([&](TProcessRunner& sender, const std::string& s, bool startsOnNewLine) {
+    EXPECT_EQ(&sender, &Runner);
+    EXPECT_EQ(raw.size(), piecesGiven) << "the raw piece comes before its lines";
+    got.push_back({s, startsOnNewLine});
+    Consume(shown, got.back());
+  });
+  Runner.SetOnRawRead([&](TProcessRunner&, const std::string& s) { raw.push_back(s); });
+  std::size_t deliveriesBefore = 0;
+  for (const std::string& piece : c.Pieces) {
+    ++piecesGiven;
+    Runner.OutputReader().ProcessPiece(piece.data(), piece.size());
+    ASSERT_GT(got.size(), deliveriesBefore) << "every piece ends with a delivery";
+    deliveriesBefore = got.size();
+  }
+  EXPECT_EQ(got, c.Deliveries);
+  EXPECT_EQ(shown, c.Shown);
+  EXPECT_EQ(raw, c.Pieces);
+  EXPECT_EQ(Runner.OutputLines(), c.Shown);
+  EXPECT_TRUE(Runner.ErrorLines().empty());
+}
+
+TEST_P(ReaderPieces, OwnerDataKeepsNoLinesButStillDelivers) {
+  const TPieceCase& c = GetParam();
+  ASSERT_TRUE(Runner.ConsoleOptions().Contains(TConsoleOption::coOwnerData));  // the default
+  std::vector<TDelivery> got;
+  Runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) { got.push_back({s, f}); });
+  for (const std::string& piece : c.Pieces) Runner.OutputReader().ProcessPiece(piece.data(), piece.size());
+  EXPECT_EQ(got, c.Deliveries);
+  EXPECT_TRUE(Runner.OutputLines().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReaderPieces, ::testing::ValuesIn(kPieceCases),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char* p = info.param.Name; *p; ++p)
+                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return name;
+                         });
+
+TEST(ReaderLines, FollowTheConsumerRuleWithoutHandlersAndWhenOwnerDataIsSwitched) {
+  platform::TPlainMainThreadQueue queue;
+  TProcessRunner runner(queue);
+  runner.SetConsoleOptions({});
+  TReader& reader = runner.OutputReader();
+  reader.ProcessPiece("a\nb", 3);
+  EXPECT_EQ(runner.OutputLines(), (std::vector<std::string>{"a", "b"}));
+  // coOwnerData is consulted at every line: switched on, Lines stops changing.
+  runner.SetConsoleOptions({TConsoleOption::coOwnerData});
+  reader.ProcessPiece("c\n", 2);
+  EXPECT_EQ(runner.OutputLines(), (std::vector<std::string>{"a", "b"}));
+  // Switched off again in the middle of the stream, the next delivery (a
+  // newer version of the line delivered last) replaces the last entry kept.
+  runner.SetConsoleOptions({TConsoleOption::coRedirect});
+  reader.ProcessPiece("d", 1);
+  EXPECT_EQ(runner.OutputLines(), (std::vector<std::string>{"a", "d"}));
+}
+
+TEST(ReaderErrors, AThrowingHandlerDropsTheRestOfThePieceAndTheStreamGoesOn) {
+  platform::TPlainMainThreadQueue queue;
+  TProcessRunner runner(queue);
+  std::vector<TDelivery> got;
+  runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) {
+    got.push_back({s, f});
+    if (s == "one") throw std::runtime_error("handler failed");
+  });
+  TReader& reader = runner.OutputReader();
+  EXPECT_THROW(reader.ProcessPiece("one\ntwo\n", 8), std::runtime_error);
+  reader.ProcessPiece("three\n", 6);
+  EXPECT_EQ(got, (std::vector<TDelivery>{{"one", true}, {"three", true}, {"", true}}));
+}
+
+TEST(ReaderErrors, AThrowingRawHandlerDropsTheWholePiece) {
+  platform::TPlainMainThreadQueue queue;
+  TProcessRunner runner(queue);
+  std::vector<TDelivery> got;
+  bool fail = true;
+  runner.SetOnRawRead([&](TProcessRunner&, const std::string&) {
+    if (fail) throw std::runtime_error("raw failed");
+  });
+  runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) { got.push_back({s, f}); });
+  EXPECT_THROW(runner.OutputReader().ProcessPiece("lost\n", 5), std::runtime_error);
+  fail = false;
+  runner.OutputReader().ProcessPiece("kept\n", 5);
+  EXPECT_EQ(got, (std::vector<TDelivery>{{"kept", true}, {"", true}}));
+}
+
+}  // namespace
+}  // namespace ratemill
