@@ -73,62 +73,62 @@ void TMainForm::CreateControls() {
   setCentralWidget(client);
 
   // Upper group: the conversion options.
-  GroupOptions = Place(new QGroupBox(client), 8, 4, 456, 318);
-  LabelSampleRate = Place(new QLabel(GroupOptions), 10, 18, 140, 14);
-  ComboSampleRate = Place(new QComboBox(GroupOptions), 10, 34, 140, 21);
+  GroupOptions = Place(new QGroupBox(client), 8, 4, 456, 326);
+  LabelSampleRate = Place(new QLabel(GroupOptions), 10, 24, 140, 14);
+  ComboSampleRate = Place(new QComboBox(GroupOptions), 10, 40, 140, 21);
   ComboSampleRate->addItems({"nicht ändern", "32000", "44100", "48000", "96000", "192000"});
-  LabelBits = Place(new QLabel(GroupOptions), 162, 18, 130, 14);
-  ComboBits = Place(new QComboBox(GroupOptions), 162, 34, 120, 21);
+  LabelBits = Place(new QLabel(GroupOptions), 162, 24, 130, 14);
+  ComboBits = Place(new QComboBox(GroupOptions), 162, 40, 120, 21);
   ComboBits->addItems({"nicht ändern", "8", "16", "24"});
-  LabelAttenuation = Place(new QLabel(GroupOptions), 300, 18, 150, 14);
-  MinusLabel = Place(new QLabel("-", GroupOptions), 300, 37, 8, 14);
-  AttenuateDBEdit = Place(new QLineEdit("0", GroupOptions), 310, 34, 50, 21);
-  UpDownButtons = Place(new TUpDown(AttenuateDBEdit, GroupOptions), 360, 34, 16, 21);
+  LabelAttenuation = Place(new QLabel(GroupOptions), 300, 24, 150, 14);
+  MinusLabel = Place(new QLabel("-", GroupOptions), 300, 43, 8, 14);
+  AttenuateDBEdit = Place(new QLineEdit("0", GroupOptions), 310, 40, 50, 21);
+  UpDownButtons = Place(new TUpDown(AttenuateDBEdit, GroupOptions), 360, 40, 16, 21);
   UpDownButtons->SetMin(0);
   UpDownButtons->SetMax(100);
   UpDownButtons->SetIncrement(1);
 
-  LabelPDFofNoise = Place(new QLabel(GroupOptions), 10, 64, 100, 14);
-  NoiseComboBox = Place(new QComboBox(GroupOptions), 10, 80, 100, 21);
+  LabelPDFofNoise = Place(new QLabel(GroupOptions), 10, 70, 100, 14);
+  NoiseComboBox = Place(new QComboBox(GroupOptions), 10, 86, 100, 21);
   NoiseComboBox->addItems({"default", "0", "1", "2"});
-  CheckTwoPass = Place(new QCheckBox(GroupOptions), 162, 66, 286, 17);
-  CheckNormalize = Place(new QCheckBox(GroupOptions), 162, 86, 286, 17);
+  CheckTwoPass = Place(new QCheckBox(GroupOptions), 162, 72, 286, 17);
+  CheckNormalize = Place(new QCheckBox(GroupOptions), 162, 92, 286, 17);
 
-  GroupDither = Place(new QGroupBox(GroupOptions), 10, 110, 436, 116);
+  GroupDither = Place(new QGroupBox(GroupOptions), 10, 116, 436, 118);
   const char* ditherCaptions[] = {"no", "No noise shaping", "Triangular spectral shape", "ATH based noise shaping",
                                   "less dither amplitude than type 3"};
   QRadioButton** ditherOptions[] = {&Dither0Option, &Dither1Option, &Dither2Option, &Dither3Option, &Dither4Option};
   for (int i = 0; i < 5; ++i) {
-    *ditherOptions[i] = Place(new QRadioButton(ditherCaptions[i], GroupDither), 10, 18 + i * 19, 410, 17);
+    *ditherOptions[i] = Place(new QRadioButton(ditherCaptions[i], GroupDither), 10, 24 + i * 18, 410, 17);
   }
   Dither2Option->setChecked(true);
 
-  CheckFast = Place(new QCheckBox(GroupOptions), 10, 234, 140, 17);
-  HPCheckbox = Place(new QCheckBox(GroupOptions), 162, 234, 200, 17);
+  CheckFast = Place(new QCheckBox(GroupOptions), 10, 242, 140, 17);
+  HPCheckbox = Place(new QCheckBox(GroupOptions), 162, 242, 200, 17);
   HPCheckbox->setVisible(false);
-  TempFileCheckBox = Place(new QCheckBox(GroupOptions), 10, 260, 90, 17);
-  TempFilenameEdit = Place(new TFilenameEdit(FServices.Dialogs, GroupOptions), 102, 258, 344, 21);
+  TempFileCheckBox = Place(new QCheckBox(GroupOptions), 10, 268, 90, 17);
+  TempFilenameEdit = Place(new TFilenameEdit(FServices.Dialogs, GroupOptions), 102, 266, 344, 21);
   TempFilenameEdit->SetReadOnly(true);
   TempFilenameEdit->OnBeforeDialog = [this] { TempFilenameEditBeforeDialog(); };
-  PrioForSSRCLabel = Place(new QLabel(GroupOptions), 10, 291, 130, 14);
-  PrioComboBox = Place(new QComboBox(GroupOptions), 142, 288, 90, 21);
+  PrioForSSRCLabel = Place(new QLabel(GroupOptions), 10, 299, 130, 14);
+  PrioComboBox = Place(new QComboBox(GroupOptions), 142, 296, 90, 21);
   PrioComboBox->addItems({"Niedrig", "Normal", "Hoch"});
   PrioComboBox->setCurrentIndex(1);
-  UseOldBatchModeCheckbox = Place(new QCheckBox(GroupOptions), 246, 290, 200, 17);
+  UseOldBatchModeCheckbox = Place(new QCheckBox(GroupOptions), 246, 298, 200, 17);
 
   // Lower group: the source files and the output folder.
-  FilesGroupBox = Place(new QGroupBox(client), 8, 326, 456, 268);
-  FileList = Place(new QListWidget(FilesGroupBox), 10, 18, 436, 112);
+  FilesGroupBox = Place(new QGroupBox(client), 8, 334, 456, 262);
+  FileList = Place(new QListWidget(FilesGroupBox), 10, 24, 436, 98);
   FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  OpenButton = Place(new QPushButton(FilesGroupBox), 10, 136, 130, 24);
-  BatchAddFilesButton = Place(new QPushButton(FilesGroupBox), 144, 136, 224, 24);
-  InfoButton = Place(new QPushButton("Info...", FilesGroupBox), 372, 136, 74, 24);
-  DeleteButton = Place(new QPushButton(FilesGroupBox), 10, 164, 180, 24);
-  LabelTargetDir = Place(new QLabel(FilesGroupBox), 10, 194, 200, 14);
-  TargetDirectoryEdit = Place(new QLineEdit(FilesGroupBox), 10, 210, 356, 21);
-  FindFolderButton = Place(new QPushButton(FilesGroupBox), 372, 209, 74, 23);
-  StartButton = Place(new QPushButton(FilesGroupBox), 10, 238, 436, 24);
-  CancelButton = Place(new QPushButton(FilesGroupBox), 10, 238, 436, 24);
+  OpenButton = Place(new QPushButton(FilesGroupBox), 10, 128, 130, 24);
+  BatchAddFilesButton = Place(new QPushButton(FilesGroupBox), 144, 128, 224, 24);
+  InfoButton = Place(new QPushButton("Info...", FilesGroupBox), 372, 128, 74, 24);
+  DeleteButton = Place(new QPushButton(FilesGroupBox), 10, 156, 180, 24);
+  LabelTargetDir = Place(new QLabel(FilesGroupBox), 10, 186, 200, 14);
+  TargetDirectoryEdit = Place(new QLineEdit(FilesGroupBox), 10, 202, 356, 21);
+  FindFolderButton = Place(new QPushButton(FilesGroupBox), 372, 201, 74, 23);
+  StartButton = Place(new QPushButton(FilesGroupBox), 10, 232, 436, 24);
+  CancelButton = Place(new QPushButton(FilesGroupBox), 10, 232, 436, 24);
   CancelButton->setVisible(false);
 
   // Accelerators in label captions move the focus to the control they name.
