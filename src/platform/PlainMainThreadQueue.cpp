@@ -1,5 +1,6 @@
 #include "platform/PlainMainThreadQueue.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -71,10 +72,7 @@ class TPlainMessageWindow : public IMessageWindow,
 
   // Main thread, with the lock not held.
   void Deliver(const TItem& item) {
-    {
-      std::lock_guard lock(FState->Lock);
-      if (FClosed) return;
-    }
+    if (FClosed.load()) return;
     if (item.HandOver) {
       try {
         item.HandOver->Work();
@@ -96,7 +94,7 @@ class TPlainMessageWindow : public IMessageWindow,
  private:
   std::shared_ptr<TPlainMainThreadQueue::TState> FState;
   TMessageHandler FHandler;
-  bool FClosed = false;  // guarded by FState->Lock
+  std::atomic<bool> FClosed{false};  // set under FState->Lock
 };
 
 // Takes the oldest item; the lock must be held.
@@ -159,12 +157,29 @@ void TPlainMainThreadQueue::WaitAndProcess() {
 }
 
 void TPlainMainThreadQueue::ProcessUntil(const std::function<bool()>& done) {
+  // Takes everything pending at once, so a busy stream costs one lock per
+  // batch; what is left when `done` holds goes back to the front, in order.
+  std::deque<TItem> batch;
   while (!done()) {
     {
       std::unique_lock lock(FState->Lock);
       FState->Arrived.wait(lock, [&] { return !FState->Items.empty(); });
+      while (!FState->Items.empty()) batch.push_back(PopFront(*FState));
     }
-    ProcessOne();
+    while (!batch.empty()) {
+      TItem item = std::move(batch.front());
+      batch.pop_front();
+      item.Window->Deliver(item);
+      if (done()) break;
+    }
+    if (!batch.empty()) {
+      std::lock_guard lock(FState->Lock);
+      while (!batch.empty()) {
+        if (batch.back().HandOver) ++FState->HandOvers;
+        FState->Items.push_front(std::move(batch.back()));
+        batch.pop_back();
+      }
+    }
   }
 }
 

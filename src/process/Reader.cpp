@@ -72,45 +72,54 @@ void TReader::ReaderFinished() {
 void TReader::ProcessPiece(const char* bytes, std::size_t count) {
   if (FOnRawRead) FOnRawRead(FRunner, std::string(bytes, count));
   std::size_t runStart = 0;
+  bool blanks = false;  // the run holds a NUL or BEL
   for (std::size_t i = 0; i < count; ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
     if (c > 13) continue;
     switch (c) {
+      case 0:  // NUL and BEL are written as blanks
+      case 7:
+        blanks = true;
+        continue;
       case 8:  // BS: one column back; nothing is erased
-        Flush(bytes + runStart, i - runStart);
+        Flush(bytes + runStart, i - runStart, blanks);
         if (FCursor > 0) --FCursor;
         break;
       case 9:  // TAB: eight blanks, no tab stops
-        Flush(bytes + runStart, i - runStart);
+        Flush(bytes + runStart, i - runStart, blanks);
         WriteBlanks(8);
         break;
       case 10:
-        Flush(bytes + runStart, i - runStart);
+        Flush(bytes + runStart, i - runStart, blanks);
         EmitLine(true);
         break;
       case 13:  // CR: back to the start; later text overwrites the line
-        Flush(bytes + runStart, i - runStart);
+        Flush(bytes + runStart, i - runStart, blanks);
         FCursor = 0;
         break;
-      default:  // NUL and BEL become blanks in Flush; the rest is ordinary
+      default:  // the other control bytes are ordinary
         continue;
     }
+    blanks = false;
     runStart = i + 1;
   }
-  Flush(bytes + runStart, count - runStart);
+  Flush(bytes + runStart, count - runStart, blanks);
   EmitLine(false);
 }
 
-void TReader::Flush(const char* run, std::size_t count) {
+void TReader::Flush(const char* run, std::size_t count, bool blanks) {
   if (count == 0) return;
-  const std::size_t end = FCursor + count;
-  if (end > FCurrentLine.size()) FCurrentLine.resize(end);
-  char* target = FCurrentLine.data() + FCursor;
-  std::memcpy(target, run, count);
-  for (std::size_t i = 0; i < count; ++i) {
-    if (target[i] == 0 || target[i] == 7) target[i] = ' ';
+  const std::size_t start = FCursor;
+  const std::size_t overlap = std::min(count, FCurrentLine.size() - start);
+  std::memcpy(FCurrentLine.data() + start, run, overlap);
+  if (overlap < count) FCurrentLine.append(run + overlap, count - overlap);
+  FCursor = start + count;
+  if (blanks) {
+    char* target = FCurrentLine.data() + start;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (target[i] == 0 || target[i] == 7) target[i] = ' ';
+    }
   }
-  FCursor = end;
 }
 
 void TReader::WriteBlanks(std::size_t count) {

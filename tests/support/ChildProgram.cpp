@@ -4,7 +4,7 @@
 //                           \r \n \b \t \0 \a \\ and \xHH
 //   sleep:MS                pause
 //   wait:FIFO               block until one byte can be read from FIFO
-//   flood:out:N flood:err:N write N bytes of 'x' as fast as possible
+//   flood:out:N flood:err:N write N bytes of 80-byte lines as fast as possible
 //   count:out:N             write N eight-byte tokens "%07X." (0, 1, 2, ...)
 //   grandchild:FIFO         leave a grandchild holding our stdout and stderr;
 //                           it waits on FIFO, writes "late\n" and exits
@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
     } else if (Starts(a, "flood:", v)) {
       const int fd = v.compare(0, 4, "err:") == 0 ? 2 : 1;
       unsigned long long left = std::strtoull(v.c_str() + 4, nullptr, 10);
-      const std::vector<char> chunk(1 << 16, 'x');
+      std::vector<char> chunk(1 << 16, 'x');
+      for (std::size_t at = 79; at < chunk.size(); at += 80) chunk[at] = '\n';
       while (left > 0) {
         const std::size_t n = left < chunk.size() ? static_cast<std::size_t>(left) : chunk.size();
         WriteAll(fd, chunk.data(), n);
