@@ -1,0 +1,794 @@
+// Whole runs of the Start button on real WAV files, with the converter
+// stand-in (or the sox wrapper) as ssrc.exe in a program folder of the test's
+// own, and the user's answers scripted.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTextBlock>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "GuiFixture.h"
+#include "WavFixture.h"
+#include "frontend/ConsoleOutputForm.h"
+#include "frontend/FilenameEdit.h"
+#include "frontend/MainForm.h"
+
+using namespace ratemill;
+using platform::TMessageAnswer;
+using platform::TMessageKind;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const char kMissingConverter[] = "Fehler! Datei ssrc.exe nicht im Programmverzeichnis vorhanden!";
+
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// Sets environment variables for one test and puts the old values back.
+class TEnvironment {
+ public:
+  ~TEnvironment() {
+    for (const auto& [name, value] : FSaved) {
+      if (value)
+        qputenv(name.c_str(), QByteArray::fromStdString(*value));
+      else
+        qunsetenv(name.c_str());
+    }
+  }
+  void Set(const std::string& name, const std::string& value) {
+    Save(name);
+    qputenv(name.c_str(), QByteArray::fromStdString(value));
+  }
+  void Unset(const std::string& name) {
+    Save(name);
+    qunsetenv(name.c_str());
+  }
+
+ private:
+  void Save(const std::string& name) {
+    if (FSaved.count(name)) return;
+    const char* value = std::getenv(name.c_str());
+    FSaved[name] = value ? std::optional<std::string>(value) : std::nullopt;
+  }
+  std::map<std::string, std::optional<std::string>> FSaved;
+};
+
+// The lines of a pane as the user sees them.
+Lines PaneLines(const QPlainTextEdit* pane) {
+  Lines lines;
+  for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next())
+    lines.push_back(block.text().toStdString());
+  return lines;
+}
+
+// A main window with the console window, a program folder holding `ssrc.exe`
+// and a folder of source files. Every converter call is recorded.
+class TBench {
+ public:
+  explicit TBench(const std::string& converter = RATEMILL_TEST_CONVERTER) {
+    std::filesystem::create_symlink(converter, Fixture.AppDir() + "ssrc.exe");
+    Form = Fixture.CreateMainForm();
+    Console = new TConsoleOutputForm(Form.get());
+    Form->SetConsoleOutputForm(Console);
+    // Rate and bits chosen, so no header is read and every option is plain.
+    Form->ComboSampleRate->setCurrentIndex(3);  // 48000
+    Form->ComboBits->setCurrentIndex(3);        // 24
+    Form->AttenuateDBEdit->setText("0");
+    Form->NoiseComboBox->setCurrentIndex(0);    // default
+    Form->Dither2Option->setChecked(true);
+    Form->CheckTwoPass->setChecked(false);
+    Form->CheckNormalize->setChecked(false);
+    Form->CheckFast->setChecked(false);
+    Form->TempFileCheckBox->setChecked(false);
+    Form->UseOldBatchModeCheckbox->setChecked(false);
+    Form->PrioComboBox->setCurrentIndex(1);
+    Form->TargetDirectoryEdit->setText("");
+    Env.Set("RATEMILL_TC_RECORD", Record);
+    Env.Set("RATEMILL_TC_PROGRESS_STEPS", "1");
+    Env.Unset("RATEMILL_TC_STDERR_LINES");
+    Env.Unset("RATEMILL_TC_SLEEP_MS");
+  }
+
+  ~TBench() {
+    // The hooks refer to the test's locals, which are gone by now.
+    for (const QMetaObject::Connection& hook : Hooks) QObject::disconnect(hook);
+  }
+  TBench(const TBench&) = delete;
+  TBench& operator=(const TBench&) = delete;
+
+  // Writes a WAV source and lists it.
+  std::string AddSource(const std::string& name, std::uint32_t rate = 44100, std::uint16_t bits = 16) {
+    const std::string path = Sources / name;
+    if (!Exists(path)) test::WriteWav(path, rate, bits, 2, 441);
+    Form->FileList->addItem(QString::fromStdString(path));
+    return path;
+  }
+
+  void Start() { Form->StartButton->click(); }
+
+  // The argv of every converter call, in order.
+  std::vector<Lines> Calls() const {
+    std::vector<Lines> calls;
+    if (!Exists(Record)) return calls;
+    std::istringstream in(test::ReadFile(Record));
+    Lines call;
+    for (std::string line; std::getline(in, line);) {
+      if (line.empty()) {
+        calls.push_back(call);
+        call.clear();
+      } else {
+        call.push_back(line);
+      }
+    }
+    return calls;
+  }
+
+  static Lines Argv(const std::string& source, const std::string& output) {
+    return {"--rate", "48000", "--bits", "24", "--dither", "2", source, output};
+  }
+
+  static std::string CommandLine(const std::string& source, const std::string& output) {
+    return " --rate 48000 --bits 24 --dither 2 \"" + source + "\" \"" + output + "\"";
+  }
+
+  std::vector<std::string> ListEntries() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < Form->FileList->count(); ++i) entries.push_back(Form->FileList->item(i)->text().toStdString());
+    return entries;
+  }
+
+  std::string ProcessingStatus(const std::string& name) const { return Form->FMsgStatusProcessingFile + name; }
+
+  // Calls `action` once, when a line of the output pane first satisfies `when`.
+  void OnInfoLine(std::function<bool(const std::string&)> when, std::function<void()> action) {
+    auto done = std::make_shared<bool>(false);
+    Hooks.push_back(QObject::connect(Console->InfoMemo, &QPlainTextEdit::textChanged, Console, [=, this] {
+      if (*done) return;
+      const std::string line = Console->InfoMemo->document()->lastBlock().text().toStdString();
+      if (!when(line)) return;
+      *done = true;
+      action();
+    }));
+  }
+
+  // Calls `action` when the run announces `source`, before its converter starts.
+  void OnProcessing(const std::string& source, std::function<void()> action) {
+    OnInfoLine([source](const std::string& line) { return line == "====>  Processing file: " + source; },
+               std::move(action));
+  }
+
+  // Calls `action` while the converter of `source` runs.
+  void WhileConverting(const std::string& source, std::function<void()> action) {
+    OnInfoLine([source](const std::string& line) { return line == "Source file : " + source; }, std::move(action));
+  }
+
+  // The controls are back to their state between runs.
+  void CheckIdle() const {
+    QVERIFY(!Form->StartButton->isHidden());
+    QVERIFY(Form->CancelButton->isHidden());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  test::TGuiFixture Fixture;
+  test::TTempDir Sources;
+  test::TTempDir Outputs;
+  test::TTempDir Scratch;
+  std::string Record = Scratch / "record.txt";
+  TEnvironment Env;
+  std::vector<QMetaObject::Connection> Hooks;
+  std::unique_ptr<TMainForm> Form;
+  TConsoleOutputForm* Console = nullptr;
+};
+
+}  // namespace
+
+class BatchRunTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void captureModeConvertsEveryFileIntoTheTypedFolder();
+  void existingOutputIsReplacedOnlyAfterYes_data();
+  void existingOutputIsReplacedOnlyAfterYes();
+  void missingOutputFolder_data();
+  void missingOutputFolder();
+  void cancelDuringSecondOfThreeAndASecondStart();
+  void cancelDuringLastFileEndsNormally();
+  void debugModeShowsCommandsAndStartsNothing_data();
+  void debugModeShowsCommandsAndStartsNothing();
+  void oldBatchModeRunsTheScript_data();
+  void oldBatchModeRunsTheScript();
+  void oldBatchModeUsesATerminalWhenThereIsOne();
+  void emptyList_data();
+  void emptyList();
+  void temporaryFileFolder_data();
+  void temporaryFileFolder();
+  void converterRemovedBeforeStart();
+  void unstartableConverterIsReportedAndControlsRestored();
+  void fileListChangesDuringTheRun();
+  void closingTheMainWindowStopsBeforeTheNextFile();
+  void consolePanesHoldTheExactLines();
+  void progressRewrittenAHundredTimesIsOneLine();
+  void errorHeaders_data();
+  void errorHeaders();
+  void realConversionThroughTheSoxWrapper_data();
+  void realConversionThroughTheSoxWrapper();
+};
+
+void BatchRunTest::captureModeConvertsEveryFileIntoTheTypedFolder() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav", 22050, 8);
+  const std::string c = bench.AddSource("c.wav", 96000, 24);
+  std::string folder = bench.Outputs.Path();
+  folder.pop_back();  // typed without its trailing delimiter
+  bench.Form->TargetDirectoryEdit->setText(QString::fromStdString(folder));
+
+  // What the window shows while the second file converts.
+  bool cancelShown = false, startHidden = false, busy = false;
+  std::string status;
+  bench.WhileConverting(b, [&] {
+    cancelShown = !bench.Form->CancelButton->isHidden();
+    busy = QApplication::overrideCursor() != nullptr &&
+           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    status = bench.Form->StatusText(0);
+    startHidden = true;
+  });
+  bench.Start();
+
+  QCOMPARE(bench.Form->TargetDirectoryEdit->text().toStdString(), bench.Outputs.Path());
+  const std::string outA = bench.Outputs / "a_48-24.wav";
+  const std::string outB = bench.Outputs / "b_48-24.wav";
+  const std::string outC = bench.Outputs / "c_48-24.wav";
+  QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, outA), TBench::Argv(b, outB), TBench::Argv(c, outC)}));
+  for (const std::string& output : {outA, outB, outC}) {
+    const auto format = test::ReadWavFormat(output);
+    QVERIFY2(format.has_value(), output.c_str());
+    QCOMPARE(format->Rate, 48000u);
+    QCOMPARE(format->Bits, std::uint16_t{24});
+  }
+  QVERIFY(startHidden);
+  QVERIFY(cancelShown);
+  QVERIFY(busy);
+  QCOMPARE(status, bench.ProcessingStatus("b.wav"));
+  QVERIFY(bench.Fixture.Boxes.Shown().empty());
+  QVERIFY(bench.ListEntries().empty());
+  QCOMPARE(bench.Form->StatusText(0), std::string());
+  QVERIFY(bench.Console->isVisible());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::existingOutputIsReplacedOnlyAfterYes_data() {
+  QTest::addColumn<TMessageAnswer>("answer");
+  QTest::addColumn<bool>("replaced");
+  QTest::newRow("yes") << TMessageAnswer::Yes << true;
+  QTest::newRow("no") << TMessageAnswer::No << false;
+  QTest::newRow("box closed") << TMessageAnswer::Closed << false;
+}
+
+void BatchRunTest::existingOutputIsReplacedOnlyAfterYes() {
+  QFETCH(TMessageAnswer, answer);
+  QFETCH(bool, replaced);
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  const std::string c = bench.AddSource("c.wav");
+  const std::string outB = bench.Sources / "b_48-24.wav";  // no folder: beside the source
+  test::WriteFile(outB, "earlier output");
+  bench.Fixture.Boxes.Answer(answer);
+  bench.Start();
+
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Kind, TMessageKind::WarningYesNo);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Text, "Zieldatei " + outB + " bereits vorhanden. Überschreiben?");
+  std::vector<Lines> expected{TBench::Argv(a, bench.Sources / "a_48-24.wav")};
+  if (replaced) expected.push_back(TBench::Argv(b, outB));
+  expected.push_back(TBench::Argv(c, bench.Sources / "c_48-24.wav"));
+  QCOMPARE(bench.Calls(), expected);
+  QCOMPARE(test::ReadFile(outB) == "earlier output", !replaced);
+  QVERIFY(bench.ListEntries().empty());  // the skipped entry leaves the list too
+  bench.CheckIdle();
+}
+
+void BatchRunTest::missingOutputFolder_data() {
+  QTest::addColumn<TMessageAnswer>("answer");
+  QTest::addColumn<bool>("runs");
+  QTest::newRow("yes creates it with its parents") << TMessageAnswer::Yes << true;
+  QTest::newRow("cancel") << TMessageAnswer::Cancel << false;
+  QTest::newRow("box closed") << TMessageAnswer::Closed << false;
+}
+
+void BatchRunTest::missingOutputFolder() {
+  QFETCH(TMessageAnswer, answer);
+  QFETCH(bool, runs);
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string folder = bench.Outputs / "new/deeper/";
+  bench.Form->TargetDirectoryEdit->setText(QString::fromStdString(folder));
+  bench.Form->FMsgCreateNewDirQuery = "Ordner %s anlegen?";
+  bench.Fixture.Boxes.Answer(answer);
+  bench.Start();
+
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Kind, TMessageKind::ConfirmYesCancel);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Text, "Ordner " + folder + " anlegen?");
+  QCOMPARE(std::filesystem::is_directory(folder), runs);
+  if (runs) {
+    QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, folder + "a_48-24.wav")}));
+    QVERIFY(bench.ListEntries().empty());
+  } else {
+    QVERIFY(bench.Calls().empty());
+    QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
+  }
+  QCOMPARE(bench.Form->StatusText(0), std::string());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::cancelDuringSecondOfThreeAndASecondStart() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  const std::string c = bench.AddSource("c.wav");
+  bench.Env.Set("RATEMILL_TC_SLEEP_MS", "300");
+  bench.Env.Set("RATEMILL_TC_PROGRESS_STEPS", "6");
+  bool startShownAfterCancel = false;
+  bench.WhileConverting(b, [&] {
+    bench.Form->CancelButton->click();
+    startShownAfterCancel = !bench.Form->StartButton->isHidden() && bench.Form->CancelButton->isHidden();
+    // The converter of b still runs: a second Start must not begin a run.
+    bench.Form->StartButton->click();
+  });
+  bench.Start();
+
+  QVERIFY(startShownAfterCancel);
+  const std::string outB = bench.Sources / "b_48-24.wav";
+  QCOMPARE(bench.Calls(),
+           (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav"), TBench::Argv(b, outB)}));
+  // b ran to its end; c never started.
+  const auto format = test::ReadWavFormat(outB);
+  QVERIFY(format.has_value() && format->HasData && format->DataSize > 0);
+  QVERIFY(!Exists(bench.Sources / "c_48-24.wav"));
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b, c}));
+  QCOMPARE(bench.Form->StatusText(0), bench.ProcessingStatus("b.wav"));
+  QVERIFY(bench.Fixture.Boxes.Shown().empty());
+  bench.CheckIdle();
+
+  // The guard is gone with the run: the next Start converts what is left.
+  bench.Start();
+  QCOMPARE(bench.Calls().size(), std::size_t{3});
+}
+
+void BatchRunTest::cancelDuringLastFileEndsNormally() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  bench.WhileConverting(b, [&] { bench.Form->CancelButton->click(); });
+  bench.Start();
+
+  QCOMPARE(bench.Calls().size(), std::size_t{2});
+  QVERIFY(bench.ListEntries().empty());
+  QCOMPARE(bench.Form->StatusText(0), std::string());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::debugModeShowsCommandsAndStartsNothing_data() {
+  QTest::addColumn<bool>("oldBatchMode");
+  QTest::addColumn<QString>("name");
+  QTest::newRow("capture mode: one blank") << false << "ssrc.exe";
+  QTest::newRow("old batch mode: two blanks") << true << "ssrc.exe ";
+}
+
+void BatchRunTest::debugModeShowsCommandsAndStartsNothing() {
+  QFETCH(bool, oldBatchMode);
+  QFETCH(QString, name);
+  TBench bench;
+  bench.Form->UseOldBatchModeCheckbox->setChecked(oldBatchMode);
+  bench.Form->FDebugMode = true;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  const std::string c = bench.AddSource("c.wav");
+  const std::string outB = bench.Sources / "b_48-24.wav";
+  test::WriteFile(outB, "earlier output");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Yes);  // the overwrite question is still asked
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Start();
+
+  const std::string prefix = name.toStdString();
+  const auto& shown = bench.Fixture.Boxes.Shown();
+  QCOMPARE(shown.size(), std::size_t{4});
+  QCOMPARE(shown[0].Kind, TMessageKind::PlainOk);
+  QCOMPARE(shown[0].Text, prefix + TBench::CommandLine(a, bench.Sources / "a_48-24.wav"));
+  QCOMPARE(shown[1].Kind, TMessageKind::WarningYesNo);
+  QCOMPARE(shown[2].Text, prefix + TBench::CommandLine(b, outB));
+  QCOMPARE(shown[3].Text, prefix + TBench::CommandLine(c, bench.Sources / "c_48-24.wav"));
+  QVERIFY(bench.Calls().empty());
+  QCOMPARE(test::ReadFile(outB), std::string("earlier output"));
+  QVERIFY(!Exists(bench.Fixture.AppDir() + "callssrc.bat"));
+  QVERIFY(bench.ListEntries().empty());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::oldBatchModeRunsTheScript_data() {
+  QTest::addColumn<bool>("hp");
+  QTest::newRow("ssrc.exe") << false;
+  // The hidden box restored as checked: the script asks for the missing
+  // build, which fails inside the script, not in the run.
+  QTest::newRow("ssrc_hp.exe absent") << true;
+}
+
+void BatchRunTest::oldBatchModeRunsTheScript() {
+  QFETCH(bool, hp);
+  TBench bench;
+  test::TTempDir noTerminal;
+  bench.Env.Set("PATH", noTerminal.Path());
+  bench.Form->UseOldBatchModeCheckbox->setChecked(true);
+  bench.Form->HPCheckbox->setChecked(hp);
+  bench.Console->AddInfoLine("kept info");
+  bench.Console->AddErrorLine("kept error");
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  bench.Start();
+
+  const std::string outA = bench.Sources / "a_48-24.wav";
+  const std::string outB = bench.Sources / "b_48-24.wav";
+  const std::string appDir = bench.Fixture.AppDir();
+  const std::string echoed = std::string(hp ? "ssrc_hp" : "ssrc") + "  --rate 48000 --bits 24 --dither 2 \"" + b +
+                             "\" \"" + outB + "\"";
+  const std::string expectedScript = "#!/bin/sh\ncd '" + appDir + "' || exit 1\nprintf '%s\\n' '" + echoed + "'\n'./" +
+                                     (hp ? "ssrc_hp.exe" : "ssrc.exe") +
+                                     "' '--rate' '48000' '--bits' '24' '--dither' '2' '" + b + "' '" + outB + "'\n";
+  QCOMPARE(test::ReadFile(appDir + "callssrc.bat"), expectedScript);
+  if (hp) {
+    QVERIFY(bench.Calls().empty());
+  } else {
+    QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, outA), TBench::Argv(b, outB)}));
+    QVERIFY(test::ReadWavFormat(outB).has_value());
+  }
+  QCOMPARE(PaneLines(bench.Console->InfoMemo), Lines{"kept info"});
+  QCOMPARE(PaneLines(bench.Console->ErrorMemo), Lines{"kept error"});
+  QVERIFY(!bench.Console->isVisible());
+  QVERIFY(bench.ListEntries().empty());
+  QVERIFY(bench.Fixture.Boxes.Shown().empty());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::oldBatchModeUsesATerminalWhenThereIsOne() {
+  TBench bench;
+  test::TTempDir terminalDir;
+  // A terminal that notes its arguments and runs what follows -e, as a real
+  // one does inside its window.
+  const std::string terminal = terminalDir / "x-terminal-emulator";
+  test::WriteFile(terminal,
+                  "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"${0%/*}/args\"\n"
+                  "while [ \"$1\" != -e ]; do shift; done\nshift\nexec \"$@\"\n");
+  std::filesystem::permissions(terminal, std::filesystem::perms(0755));
+  bench.Env.Set("PATH", terminalDir.Path());
+  bench.Form->UseOldBatchModeCheckbox->setChecked(true);
+  const std::string a = bench.AddSource("a.wav");
+  bench.Start();
+
+  QCOMPARE(test::ReadFile(terminalDir / "args"),
+           "-T\nssrc.exe  - a.wav\n-e\n/bin/sh\n" + bench.Fixture.AppDir() + "callssrc.bat\n");
+  QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav")}));
+  bench.CheckIdle();
+}
+
+void BatchRunTest::emptyList_data() {
+  QTest::addColumn<bool>("oldBatchMode");
+  QTest::newRow("capture mode") << false;
+  QTest::newRow("old batch mode") << true;
+}
+
+void BatchRunTest::emptyList() {
+  QFETCH(bool, oldBatchMode);
+  TBench bench;
+  bench.Form->UseOldBatchModeCheckbox->setChecked(oldBatchMode);
+  bench.Form->FMsgNoFilesSelected = "Keine Dateien";
+  bench.Console->AddInfoLine("earlier info");
+  bench.Console->AddErrorLine("earlier error");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Start();
+
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Kind, TMessageKind::WarningOk);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Text, std::string("Keine Dateien"));
+  QCOMPARE(bench.Console->isVisible(), !oldBatchMode);
+  QCOMPARE(PaneLines(bench.Console->InfoMemo), oldBatchMode ? Lines{"earlier info"} : Lines{""});
+  QCOMPARE(PaneLines(bench.Console->ErrorMemo), oldBatchMode ? Lines{"earlier error"} : Lines{""});
+  bench.CheckIdle();
+}
+
+void BatchRunTest::temporaryFileFolder_data() {
+  QTest::addColumn<QString>("fileName");  // "<tmp>" stands for an existing folder
+  QTest::addColumn<bool>("refused");
+  QTest::newRow("no name") << "" << true;
+  QTest::newRow("bare file name") << "scratch.tmp" << true;
+  QTest::newRow("folder missing") << "<tmp>missing/scratch.tmp" << true;
+  QTest::newRow("folder there") << "<tmp>scratch.tmp" << false;
+}
+
+void BatchRunTest::temporaryFileFolder() {
+  QFETCH(QString, fileName);
+  QFETCH(bool, refused);
+  TBench bench;  // with an empty list: the temporary file is checked first
+  bench.Form->TempFileCheckBox->setChecked(true);
+  bench.Form->TempFilenameEdit->SetFileName(fileName.replace("<tmp>", QString::fromStdString(bench.Scratch.Path())).toStdString());
+  bench.Form->FMsgNoTmpFileName = "Kein Temp";
+  bench.Form->FMsgNoFilesSelected = "Keine Dateien";
+  bench.Console->AddInfoLine("earlier info");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Start();
+
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Kind, refused ? TMessageKind::ErrorOk : TMessageKind::WarningOk);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Text, std::string(refused ? "Kein Temp" : "Keine Dateien"));
+  // Refused before anything changed: the console window is as it was.
+  QCOMPARE(bench.Console->isVisible(), !refused);
+  QCOMPARE(PaneLines(bench.Console->InfoMemo), refused ? Lines{"earlier info"} : Lines{""});
+  bench.CheckIdle();
+}
+
+void BatchRunTest::converterRemovedBeforeStart() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  std::filesystem::remove(bench.Fixture.AppDir() + "ssrc.exe");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Start();
+
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Kind, TMessageKind::ErrorOk);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Text, std::string(kMissingConverter));
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
+  bench.CheckIdle();
+}
+
+void BatchRunTest::unstartableConverterIsReportedAndControlsRestored() {
+  TBench bench;
+  // Checked while hidden, as restored settings can leave it: the run asks
+  // for ssrc_hp.exe, which is not there.
+  bench.Form->HPCheckbox->setChecked(true);
+  const std::string a = bench.AddSource("a.wav");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Start();
+
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[0].Kind, TMessageKind::ErrorOk);
+  QVERIFY2(bench.Fixture.Boxes.Shown()[0].Text.rfind("Systemfehler.  Code: 2.\n", 0) == 0,
+           bench.Fixture.Boxes.Shown()[0].Text.c_str());
+  QVERIFY(bench.Calls().empty());
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
+  QCOMPARE(bench.Form->StatusText(0), bench.ProcessingStatus("a.wav"));
+  bench.CheckIdle();
+
+  // Nothing of the failed run is left in the way of the next one.
+  bench.Form->HPCheckbox->setChecked(false);
+  bench.Start();
+  QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav")}));
+  QVERIFY(bench.ListEntries().empty());
+}
+
+void BatchRunTest::fileListChangesDuringTheRun() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  const std::string c = bench.AddSource("c.wav");
+  std::string d;
+  bench.WhileConverting(a, [&] {
+    delete bench.Form->FileList->takeItem(2);
+    delete bench.Form->FileList->takeItem(1);
+    d = bench.AddSource("d.wav");
+  });
+  bench.Start();
+
+  // The run goes through the entries it started with, each by its own path.
+  QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav"),
+                                              TBench::Argv(b, bench.Sources / "b_48-24.wav"),
+                                              TBench::Argv(c, bench.Sources / "c_48-24.wav")}));
+  // The entry added meanwhile was never converted and stays.
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{d}));
+  bench.CheckIdle();
+}
+
+void BatchRunTest::closingTheMainWindowStopsBeforeTheNextFile() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  bench.WhileConverting(a, [&] { bench.Form->close(); });
+  bench.Start();
+
+  QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav")}));
+  QVERIFY(test::ReadWavFormat(bench.Sources / "a_48-24.wav").has_value());
+  QVERIFY(!Exists(bench.Sources / "b_48-24.wav"));
+  QVERIFY(Exists(bench.Fixture.SettingsFile()));
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b}));
+  QVERIFY(bench.Fixture.Boxes.Shown().empty());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::consolePanesHoldTheExactLines() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav", 22050, 8);
+  // Only a writes to standard error; its second error line is rewritten.
+  bench.OnProcessing(a, [&] { bench.Env.Set("RATEMILL_TC_STDERR_LINES", "warning one\n10% left\r20% left"); });
+  bench.OnProcessing(b, [&] { bench.Env.Unset("RATEMILL_TC_STDERR_LINES"); });
+  bench.Console->AddInfoLine("from an earlier run");
+  bench.Start();
+
+  const std::string outA = bench.Sources / "a_48-24.wav";
+  const std::string outB = bench.Sources / "b_48-24.wav";
+  auto converterLines = [](const std::string& source, const std::string& output, const std::string& input) {
+    return Lines{"Ratemill test converter 1.0 (stand-in for ssrc)",
+                 "",
+                 "Source file : " + source,
+                 "Destination file : " + output,
+                 "Input : " + input,
+                 "Output : 48000Hz, 24bit",
+                 "Attenuation : 0dB",
+                 "Dither type : 2, PDF : default",
+                 "Profile : standard",
+                 "Two-pass : off, normalize : off",
+                 "",
+                 // "   0% processed" and then, after a carriage return, this:
+                 " 100% processed, ETA =   0sec",
+                 "peak : 0.500000 (-6.02dB)",
+                 "done",
+                 ""};
+  };
+  Lines info{"====>  Processing file: " + a};
+  for (const std::string& line : converterLines(a, outA, "44100Hz, 16bit, 2ch")) info.push_back(line);
+  info.push_back("====>  Processing file: " + b);
+  for (const std::string& line : converterLines(b, outB, "22050Hz, 8bit, 2ch")) info.push_back(line);
+  QCOMPARE(PaneLines(bench.Console->InfoMemo), info);
+  QCOMPARE(PaneLines(bench.Console->ErrorMemo),
+           (Lines{"Error while processing file " + a, "Command line: " + TBench::CommandLine(a, outA), "warning one",
+                  "20% left", ""}));
+}
+
+void BatchRunTest::progressRewrittenAHundredTimesIsOneLine() {
+  TBench bench;
+  bench.Env.Set("RATEMILL_TC_PROGRESS_STEPS", "100");
+  bench.AddSource("a.wav");
+  bench.Start();
+
+  int progressLines = 0;
+  std::string last;
+  for (const std::string& line : PaneLines(bench.Console->InfoMemo)) {
+    if (line.find("% processed") == std::string::npos) continue;
+    ++progressLines;
+    last = line;
+  }
+  QCOMPARE(progressLines, 1);
+  QVERIFY2(last.rfind(" 100% processed", 0) == 0, last.c_str());
+}
+
+void BatchRunTest::errorHeaders_data() {
+  // Runs are separated by "|", the files of a run by ",", and each file is
+  // "name=stderr", "-" standing for no error output. Every error text ends
+  // with a line feed, which leaves an empty line behind. In the expected
+  // lines "<H:x>" and "<C:x>" stand for the two header lines of source x.
+  QTest::addColumn<QString>("runs");
+  QTest::addColumn<QStringList>("expected");
+  QTest::newRow("two files with error output, a header each")
+      << "a=one,b=two" << QStringList{"<H:a>", "<C:a>", "one", "", "<H:b>", "<C:b>", "two", ""};
+  QTest::newRow("a file without error output gets no header")
+      << "a=-,b=two" << QStringList{"<H:b>", "<C:b>", "two", ""};
+  QTest::newRow("three lines in order, a rewritten one replaces only itself")
+      << "a=first\nhalf\rwhole\nthird" << QStringList{"<H:a>", "<C:a>", "first", "whole", "third", ""};
+  QTest::newRow("the same file twice in a row, one header")
+      << "a=one,a=two" << QStringList{"<H:a>", "<C:a>", "one", "", "two", ""};
+  QTest::newRow("a new run starting with the file of the last header")
+      << "a=one|a=two" << QStringList{"two", ""};
+  QTest::newRow("a new run with another file") << "a=one|b=two" << QStringList{"<H:b>", "<C:b>", "two", ""};
+}
+
+void BatchRunTest::errorHeaders() {
+  QFETCH(QString, runs);
+  QFETCH(QStringList, expected);
+  TBench bench;
+  std::map<std::string, std::string> sources;
+  for (const char* name : {"a", "b"}) sources[name] = bench.Sources / (std::string(name) + ".wav");
+  for (const auto& [name, path] : sources) test::WriteWav(path, 44100, 16, 2, 441);
+
+  // Each converter start takes the next error text, set just before it starts.
+  std::vector<std::string> errorTexts;
+  std::size_t next = 0;
+  int announcedBlock = -1;
+  bench.Hooks.push_back(QObject::connect(bench.Console->InfoMemo, &QPlainTextEdit::textChanged, bench.Console, [&] {
+    const QTextBlock block = bench.Console->InfoMemo->document()->lastBlock();
+    if (!block.text().startsWith("====>  Processing file: ") || block.blockNumber() == announcedBlock) return;
+    announcedBlock = block.blockNumber();
+    const std::string& text = errorTexts.at(next++);
+    if (text == "-")
+      bench.Env.Unset("RATEMILL_TC_STDERR_LINES");
+    else
+      bench.Env.Set("RATEMILL_TC_STDERR_LINES", text);
+  }));
+
+  for (const QString& run : runs.split('|')) {
+    for (const QString& file : run.split(',')) {
+      const std::string name = file.section('=', 0, 0).toStdString();
+      errorTexts.push_back(file.section('=', 1).toStdString());
+      bench.Form->FileList->addItem(QString::fromStdString(sources.at(name)));
+      bench.Fixture.Boxes.Answer(TMessageAnswer::Yes);  // for an output left by an earlier conversion
+    }
+    announcedBlock = -1;
+    bench.Start();
+  }
+  QCOMPARE(next, errorTexts.size());
+
+  Lines expectedLines;
+  for (const QString& line : expected) {
+    const std::string text = line.toStdString();
+    if (text.size() == 5 && text[0] == '<' && text[2] == ':') {
+      const std::string& source = sources.at(text.substr(3, 1));
+      const std::string output = source.substr(0, source.size() - 4) + "_48-24.wav";
+      expectedLines.push_back(text[1] == 'H' ? "Error while processing file " + source
+                                             : "Command line: " + TBench::CommandLine(source, output));
+    } else {
+      expectedLines.push_back(text);
+    }
+  }
+  QCOMPARE(PaneLines(bench.Console->ErrorMemo), expectedLines);
+}
+
+void BatchRunTest::realConversionThroughTheSoxWrapper_data() {
+  QTest::addColumn<int>("sourceRate");
+  QTest::addColumn<int>("sourceBits");
+  QTest::addColumn<int>("rateIndex");
+  QTest::addColumn<int>("bitsIndex");
+  QTest::addColumn<QString>("outputName");
+  QTest::addColumn<int>("rate");
+  QTest::addColumn<int>("bits");
+  QTest::newRow("rate and bits chosen") << 44100 << 16 << 3 << 3 << "a_48-24.wav" << 48000 << 24;
+  QTest::newRow("rate kept, bits chosen") << 22050 << 24 << 0 << 2 << "a_22-16.wav" << 22050 << 16;
+  QTest::newRow("rate chosen, bits kept") << 48000 << 16 << 2 << 0 << "a_44-16.wav" << 44100 << 16;
+}
+
+void BatchRunTest::realConversionThroughTheSoxWrapper() {
+  QFETCH(int, sourceRate);
+  QFETCH(int, sourceBits);
+  QFETCH(int, rateIndex);
+  QFETCH(int, bitsIndex);
+  QFETCH(QString, outputName);
+  QFETCH(int, rate);
+  QFETCH(int, bits);
+  // The wrapper needs sox; without it this test fails rather than skips.
+  QVERIFY2(!QStandardPaths::findExecutable("sox").isEmpty(), "sox is not installed");
+
+  TBench bench(RATEMILL_SSRC_SOX);
+  bench.Form->ComboSampleRate->setCurrentIndex(rateIndex);
+  bench.Form->ComboBits->setCurrentIndex(bitsIndex);
+  const std::string source = bench.Sources / "a.wav";
+  test::WriteWav(source, static_cast<std::uint32_t>(sourceRate), static_cast<std::uint16_t>(sourceBits), 2,
+                 static_cast<std::uint64_t>(sourceRate) / 10);
+  bench.Form->FileList->addItem(QString::fromStdString(source));
+  bench.Form->TargetDirectoryEdit->setText(QString::fromStdString(bench.Outputs.Path()));
+  bench.Start();
+
+  const std::string output = bench.Outputs / outputName.toStdString();
+  const auto format = test::ReadWavFormat(output);
+  QVERIFY2(format.has_value(), (output + "\n" + bench.Console->ErrorMemo->toPlainText().toStdString()).c_str());
+  QCOMPARE(format->Rate, static_cast<std::uint32_t>(rate));
+  QCOMPARE(format->Bits, static_cast<std::uint16_t>(bits));
+  QCOMPARE(format->Channels, std::uint16_t{2});
+  // A tenth of a second of sound, at the new rate.
+  QCOMPARE(format->DataSize, static_cast<std::uint32_t>(rate / 10 * 2 * (bits / 8)));
+  QVERIFY(bench.ListEntries().empty());
+  bench.CheckIdle();
+}
+
+QTEST_MAIN(BatchRunTest)
+#include "BatchRunTest.moc"
