@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "about/InfoForm.h"
+#include "about/ProgramPictures.h"
 #include "app/Application.h"
 #include "frontend/ConsoleOutputForm.h"
 #include "frontend/Form3.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
 
   TApplication application(argc, argv);
   application.setApplicationName("Ratemill");
+  application.setWindowIcon(ProgramIcon());
 
   platform::TQtMessageBoxes messageBoxes("Ratemill");
   platform::TQtDialogs dialogs;

@@ -5,6 +5,9 @@
 #include "platform/Services.h"
 
 class QPushButton;
+class QTableView;
+class QTableWidget;
+class QTableWidgetItem;
 
 namespace ratemill {
 
@@ -27,11 +30,32 @@ class TTranslateForm : public QDialog {
 
   void FormCreate();
   void ApplyLanguage();
+  // The grid from the language file: one row per catalogue text, in order.
+  void FillGrid();
+  // Column 1 of every row to the language file. Throws `EIniFileError` at the
+  // first row that cannot be written; the rows before it stay written.
+  void SaveGrid();
+
+  // Event handlers.
+  void SaveTranslationButtonClick();
+  void CancelEditTranslationButtonClick();
 
   QPushButton* SaveTranslationButton = nullptr;
   QPushButton* CancelEditTranslationButton = nullptr;
+  QTableWidget* TranslateGrid = nullptr;
+  // The copy of the "Name" column that stays at the left edge while the grid
+  // scrolls sideways.
+  QTableView* FixedColumnView = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void CreateGrid();
+  void PlaceFixedColumn();
+  void UpdateToolTip(QTableWidgetItem* item);
+  void CommitOpenEditor();
+
   platform::TServices FServices;
   TMainForm* FMainForm = nullptr;
   TInfoForm* FInfoForm = nullptr;

@@ -11,6 +11,7 @@ std::string MessageCaption(TMessageKind kind, const std::string& applicationTitl
     case TMessageKind::WarningYesNo:
       return "Warnung";
     case TMessageKind::ConfirmYesCancel:
+    case TMessageKind::ConfirmYesNo:
       return "Bestätigen";
     case TMessageKind::PlainOk:
       return applicationTitle;

@@ -4,7 +4,7 @@
 
 namespace ratemill::platform {
 
-// The six kinds of modal box the program shows. Each kind fixes its icon,
+// The seven kinds of modal box the program shows. Each kind fixes its icon,
 // its caption and its buttons; callers never choose them one by one.
 enum class TMessageKind {
   ErrorOk,           // caption "Fehler", button "OK"
@@ -13,6 +13,7 @@ enum class TMessageKind {
   WarningYesNo,      // caption "Warnung", buttons "&Ja", "&Nein"
   ErrorYesNo,        // caption "Fehler", buttons "&Ja", "&Nein"
   PlainOk,           // caption: the application title, button "OK"
+  ConfirmYesNo,      // caption "Bestätigen", buttons "&Ja", "&Nein"
 };
 
 // What the user did. `Closed` is the box dismissed without a button (its close

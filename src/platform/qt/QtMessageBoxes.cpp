@@ -26,6 +26,7 @@ std::vector<TButtonSpec> ButtonsOf(TMessageKind kind) {
       return {kYes, kCancel};
     case TMessageKind::WarningYesNo:
     case TMessageKind::ErrorYesNo:
+    case TMessageKind::ConfirmYesNo:
       return {kYes, kNo};
     case TMessageKind::ErrorOk:
     case TMessageKind::WarningOk:
@@ -44,6 +45,7 @@ QMessageBox::Icon IconOf(TMessageKind kind) {
     case TMessageKind::WarningYesNo:
       return QMessageBox::Warning;
     case TMessageKind::ConfirmYesCancel:
+    case TMessageKind::ConfirmYesNo:
       return QMessageBox::Question;
     case TMessageKind::PlainOk:
       break;

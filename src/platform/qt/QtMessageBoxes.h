@@ -6,7 +6,7 @@
 
 namespace ratemill::platform {
 
-// Modal message boxes of the six fixed kinds, with German captions and buttons.
+// Modal message boxes of the seven fixed kinds, with German captions and buttons.
 class TQtMessageBoxes : public IMessageBoxes {
  public:
   explicit TQtMessageBoxes(std::string applicationTitle);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "GuiFixture.h"
+
+namespace ratemill {
+class TInfoForm;
+class TMainForm;
+class TTranslateForm;
+}  // namespace ratemill
+
+namespace ratemill::test {
+
+// The main window, the About window and the translation editor, created and
+// wired as start-up does it, in a program folder of their own. `language`,
+// when not empty, is written as the language file first; `programFile` is the
+// executable whose version the About window shows.
+class TAboutWindows {
+ public:
+  explicit TAboutWindows(const std::string& language = {}, const std::string& programFile = {});
+  ~TAboutWindows();
+
+  TGuiFixture Fixture;
+  std::unique_ptr<TMainForm> Main;
+  TInfoForm* Info = nullptr;
+  TTranslateForm* Translate = nullptr;
+};
+
+// Runs `inside` with the modal window that the caller is about to open, once
+// it is open. Whatever modal window `inside` leaves open is then closed, so
+// that a failed check never leaves a test waiting for a human.
+void WhenModal(std::function<void(QWidget* modal)> inside);
+
+}  // namespace ratemill::test
