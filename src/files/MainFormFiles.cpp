@@ -1,23 +1,149 @@
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
+#include <exception>
+#include <optional>
+
+#include "files/FindFiles.h"
 #include "frontend/MainForm.h"
+#include "platform/ErrorHandling.h"
+#include "platform/FileSystem.h"
 
 namespace ratemill {
+namespace {
 
-// Filled in by the file-list work.
-void TMainForm::OpenButtonClick() {}
+constexpr const char* kWavMask = "*.wav";
+// Both uses of the folder dialog carry the same, untranslated title.
+constexpr const char* kBrowseFolderTitle = "Zielordner suchen";
 
-// Filled in by the file-list work.
-void TMainForm::BatchAddFilesButtonClick() {}
+// New entries follow the old ones in the order given. Entries are added one
+// by one rather than by joining the list's text and splitting it again: a
+// file name may hold a line break, and a split would turn it into two
+// entries that name no file. Like a refill, the addition leaves nothing
+// selected and shows the list from the top.
+void AppendToFileList(QListWidget& list, const std::vector<std::string>& paths) {
+  list.selectionModel()->clear();
+  for (const std::string& path : paths) list.addItem(QString::fromStdString(path));
+  list.scrollToTop();
+}
 
-// Filled in by the file-list work.
-void TMainForm::DeleteButtonClick() {}
+// Shows the shared folder dialog, opening at the folder chosen last through
+// either button, and remembers a new choice for the next time.
+std::optional<std::string> BrowseFolder(TMainForm& form) {
+  platform::TBrowseFolderRequest request;
+  request.Title = kBrowseFolderTitle;
+  request.InitialFolder = form.FBrowseFolder;
+  std::optional<std::string> folder = form.Services().Dialogs->BrowseFolder(request);
+  if (folder) form.FBrowseFolder = *folder;
+  return folder;
+}
 
-// Filled in by the file-list work.
-void TMainForm::FindFolderButtonClick() {}
+// The folder a tree scan starts from. A choice without a file-system path
+// (a virtual folder) arrives empty and means the root.
+std::string ScanRoot(const std::string& folder) {
+  if (folder.empty()) return std::string(1, platform::PathDelim);
+  return platform::IncludeTrailingPathDelimiter(folder);
+}
 
-// Filled in by the file-list work.
-void TMainForm::AddDroppedPaths(const std::vector<std::string>&) {}
+// Local file paths of dropped URLs, in the order they came; anything that is
+// not a local file (a web address, say) has no place in the list.
+std::vector<std::string> LocalPaths(const QMimeData* mime) {
+  std::vector<std::string> paths;
+  if (mime == nullptr || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile()) paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+  }
+  return paths;
+}
 
-// Filled in by the file-list work (drag and drop onto the file list).
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) { return QMainWindow::eventFilter(watched, event); }
+// Accepts a drag or drop only as a copy. Accepting a move would tell the
+// source to delete what was dragged, and the list only names the files.
+bool AcceptAsCopy(QDropEvent& event) {
+  if (!(event.possibleActions() & Qt::CopyAction) || LocalPaths(event.mimeData()).empty()) {
+    event.ignore();
+    return false;
+  }
+  event.setDropAction(Qt::CopyAction);
+  event.accept();
+  return true;
+}
+
+}  // namespace
+
+void TMainForm::OpenButtonClick() {
+  platform::TOpenFilesRequest request;
+  request.Title = "Dateien hinzufügen";
+  request.Filters = {{"WAV-Dateien", kWavMask}, {"alle Dateien", "*.*"}};
+  request.MultiSelect = true;
+  const std::optional<std::vector<std::string>> chosen = FServices.Dialogs->OpenFiles(request);
+  if (!chosen) return;
+  AppendToFileList(*FileList, *chosen);
+}
+
+void TMainForm::BatchAddFilesButtonClick() {
+  const std::optional<std::string> folder = BrowseFolder(*this);
+  if (!folder) return;
+  std::vector<std::string> found;
+  FindFilesRecursive(ScanRoot(*folder), kWavMask, found, true);
+  // An empty tree still counts as an addition: the selection goes as well.
+  AppendToFileList(*FileList, found);
+}
+
+void TMainForm::DeleteButtonClick() {
+  // From the last entry down, so the indices still to be visited stay valid.
+  for (int i = FileList->count() - 1; i >= 0; --i) {
+    if (FileList->item(i)->isSelected()) delete FileList->takeItem(i);
+  }
+}
+
+void TMainForm::FindFolderButtonClick() {
+  const std::optional<std::string> folder = BrowseFolder(*this);
+  if (!folder) return;
+  // Taken as the dialog gives it; the batch run adds the delimiter.
+  TargetDirectoryEdit->setText(QString::fromStdString(*folder));
+}
+
+void TMainForm::AddDroppedPaths(const std::vector<std::string>& paths) {
+  std::vector<std::string> found;
+  for (const std::string& path : paths) {
+    if (path.empty()) continue;
+    if (platform::DirectoryExists(path)) {
+      FindFilesRecursive(platform::IncludeTrailingPathDelimiter(path), kWavMask, found, true);
+    } else if (platform::FileExists(path) && MatchesMask(platform::ExtractFileName(path), kWavMask)) {
+      found.push_back(path);
+    }
+  }
+  // A drop that brings no WAV file leaves the list, selection included, alone.
+  if (found.empty()) return;
+  AppendToFileList(*FileList, found);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (FileList == nullptr || watched != FileList->viewport()) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+      AcceptAsCopy(*static_cast<QDropEvent*>(event));
+      return true;
+    case QEvent::Drop: {
+      auto& drop = *static_cast<QDropEvent*>(event);
+      if (!AcceptAsCopy(drop)) return true;
+      // The toolkit's frames that called us are not built to be unwound through.
+      try {
+        AddDroppedPaths(LocalPaths(drop.mimeData()));
+      } catch (...) {
+        platform::HandleException(std::current_exception(), this);
+      }
+      return true;
+    }
+    default:
+      return QMainWindow::eventFilter(watched, event);
+  }
+}
 
 }  // namespace ratemill

@@ -120,6 +120,9 @@ void TMainForm::CreateControls() {
   FilesGroupBox = Place(new QGroupBox(client), 8, 334, 456, 262);
   FileList = Place(new QListWidget(FilesGroupBox), 10, 24, 436, 98);
   FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // Dropped WAV files and folders join the list; the window's event filter takes them.
+  FileList->setAcceptDrops(true);
+  FileList->viewport()->installEventFilter(this);
   OpenButton = Place(new QPushButton(FilesGroupBox), 10, 128, 130, 24);
   BatchAddFilesButton = Place(new QPushButton(FilesGroupBox), 144, 128, 224, 24);
   InfoButton = Place(new QPushButton("Info...", FilesGroupBox), 372, 128, 74, 24);
