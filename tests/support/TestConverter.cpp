@@ -244,9 +244,10 @@ int main(int argc, char** argv) {
     }
     Out("Pass 1\n");
     TProgress(steps, sleepMs / 2, std::nullopt).Run();
+    // Gone before the second pass, which is the one that can fail.
+    if (tmp) std::filesystem::remove(*tmp, ec);
     Out("\nPass 2\n");
     TProgress(steps, sleepMs - sleepMs / 2, failAt).Run();
-    if (tmp) std::filesystem::remove(*tmp, ec);
   } else {
     TProgress(steps, sleepMs, failAt).Run();
   }

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <regex>
 
 #include "WavFixture.h"
 
@@ -26,18 +25,45 @@ std::vector<TConsoleSegment> SplitConsoleSegments(const std::string& output) {
   return segments;
 }
 
+namespace {
+
+// A right-aligned decimal field: blanks, then at least one digit, nothing else.
+bool ParseAlignedNumber(const std::string& field, int& value) {
+  const auto first = field.find_first_not_of(' ');
+  if (first == std::string::npos) return false;
+  if (field.find_first_not_of("0123456789", first) != std::string::npos) return false;
+  value = std::stoi(field.substr(first));
+  return true;
+}
+
+// " %3d%% processed" with an optional ", ETA =%4dsec".
+bool ParseProgress(const std::string& text, int& percent) {
+  static const std::string Processed = "% processed";
+  static const std::string Eta = ", ETA =";
+  if (text.size() < 4 + Processed.size() || text[0] != ' ') return false;
+  if (!ParseAlignedNumber(text.substr(1, 3), percent)) return false;
+  if (text.compare(4, Processed.size(), Processed) != 0) return false;
+  const std::string tail = text.substr(4 + Processed.size());
+  if (tail.empty()) return true;
+  if (!tail.starts_with(Eta) || !tail.ends_with("sec")) return false;
+  const std::string seconds = tail.substr(Eta.size(), tail.size() - Eta.size() - 3);
+  int ignored;
+  return seconds.size() >= 4 && ParseAlignedNumber(seconds, ignored);
+}
+
+}  // namespace
+
 std::vector<int> ProgressPercents(const std::string& output) {
-  static const std::regex Form(R"(^ ([ \d]{2}\d)% processed(, ETA =[ \d]{3}\d+sec)?$)");
   std::vector<int> percents;
   for (const auto& segment : SplitConsoleSegments(output)) {
     if (segment.Text.find("processed") == std::string::npos) continue;
-    std::smatch match;
-    if (!std::regex_match(segment.Text, match, Form)) {
+    int percent = 0;
+    if (!ParseProgress(segment.Text, percent)) {
       ADD_FAILURE() << "malformed progress update: [" << segment.Text << "]";
       continue;
     }
     EXPECT_EQ(segment.End, '\r') << "progress update not ended by a bare CR: [" << segment.Text << "]";
-    percents.push_back(std::stoi(match[1].str()));
+    percents.push_back(percent);
   }
   return percents;
 }
