@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "about/InfoForm.h"
+#include "frontend/ConsoleOutputForm.h"
 #include "frontend/MainForm.h"
 #include "i18n/TranslateForm.h"
 
@@ -20,7 +21,9 @@ TAboutWindows::TAboutWindows(const std::string& language, const std::string& pro
   // Owned by the main window, as in the program.
   Info = new TInfoForm(services, Main.get());
   Translate = new TTranslateForm(services, Main.get());
+  Console = new TConsoleOutputForm(Main.get());
   Main->SetInfoForm(Info);
+  Main->SetConsoleOutputForm(Console);
   Info->SetMainForm(Main.get());
   Info->SetTranslateForm(Translate);
   Translate->SetMainForm(Main.get());

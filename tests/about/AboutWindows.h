@@ -8,6 +8,7 @@
 #include "GuiFixture.h"
 
 namespace ratemill {
+class TConsoleOutputForm;
 class TInfoForm;
 class TMainForm;
 class TTranslateForm;
@@ -15,7 +16,8 @@ class TTranslateForm;
 
 namespace ratemill::test {
 
-// The main window, the About window and the translation editor, created and
+// The main window, the About window, the translation editor and the Console
+// Output window, created and
 // wired as start-up does it, in a program folder of their own. `language`,
 // when not empty, is written as the language file first; `programFile` is the
 // executable whose version the About window shows.
@@ -28,6 +30,7 @@ class TAboutWindows {
   std::unique_ptr<TMainForm> Main;
   TInfoForm* Info = nullptr;
   TTranslateForm* Translate = nullptr;
+  TConsoleOutputForm* Console = nullptr;
 };
 
 // Runs `inside` with the modal window that the caller is about to open, once

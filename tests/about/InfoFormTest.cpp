@@ -7,9 +7,12 @@
 #include <QSet>
 #include <QStringList>
 #include <QTableWidget>
+#include <QListWidget>
 #include <QTest>
+#include <filesystem>
 
 #include "AboutWindows.h"
+#include "WavFixture.h"
 #include "about/ClickLabel.h"
 #include "about/InfoForm.h"
 #include "about/LinkLabel.h"
@@ -45,6 +48,7 @@ class InfoFormTest : public QObject {
   void questionsComeFromTheLanguageFile();
   void infoButtonShowsTheWindowModallyAboveTheMainWindow();
   void savedTranslateButtonTextShowsAtOnce();
+  void debugModeRunShowsCommandsAndConvertsNothing();
 };
 
 void InfoFormTest::showsVersionOfTheProgramFile_data() {
@@ -266,6 +270,66 @@ void InfoFormTest::savedTranslateButtonTextShowsAtOnce() {
   QCOMPARE(infoCaptionAfterSave, Utf8("Übersetzen!"));
   QVERIFY(!windows.Translate->isVisible());
   QCOMPARE(windows.Fixture.Boxes.Shown().size(), std::size_t(0));
+}
+
+void InfoFormTest::debugModeRunShowsCommandsAndConvertsNothing() {
+  test::TAboutWindows windows;
+  test::TTempDir sources;
+  const std::string converter = windows.Fixture.AppDir() + "ssrc.exe";
+  std::filesystem::remove(converter);
+  std::filesystem::create_symlink(RATEMILL_TEST_CONVERTER, converter);
+  // The converter stand-in notes every call here.
+  const std::string record = sources / "calls.txt";
+  qputenv("RATEMILL_TC_RECORD", QByteArray::fromStdString(record));
+  windows.Main->show();
+
+  auto switchInAbout = [&] {
+    test::WhenModal([&](QWidget*) {
+      windows.Fixture.Boxes.Answer(TMessageAnswer::Yes);
+      QTest::mouseClick(windows.Info->ProgramNameLabel, Qt::LeftButton);
+      QTest::mouseClick(windows.Info->Button1, Qt::LeftButton);
+    });
+    QTest::mouseClick(windows.Main->InfoButton, Qt::LeftButton);
+  };
+  auto addSource = [&](const std::string& name) {
+    test::WriteWav(sources / name, 44100, 16, 2, 441);
+    windows.Main->FileList->addItem(QString::fromStdString(sources / name));
+  };
+
+  switchInAbout();
+  QCOMPARE(windows.Main->StatusText(1), std::string("Debugmode"));
+  for (const char* name : {"a.wav", "b.wav", "c.wav"}) addSource(name);
+  for (int i = 0; i < 3; ++i) windows.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  windows.Fixture.Boxes.ClearShown();
+  QTest::mouseClick(windows.Main->StartButton, Qt::LeftButton);
+
+  const auto& shown = windows.Fixture.Boxes.Shown();
+  QCOMPARE(shown.size(), std::size_t(3));
+  const char* names[] = {"a", "b", "c"};
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    QCOMPARE(shown[i].Kind, TMessageKind::PlainOk);
+    const std::string source = sources / (std::string(names[i]) + ".wav");
+    QVERIFY2(shown[i].Text.find("\"" + source + "\"") != std::string::npos, shown[i].Text.c_str());
+  }
+  QVERIFY(!std::filesystem::exists(record));
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(sources.Path())) ++files;
+  QCOMPARE(files, 3);  // the three sources, no output
+  QCOMPARE(windows.Main->FileList->count(), 0);
+
+  // Switched off again, the same kind of run converts.
+  switchInAbout();
+  QVERIFY(!windows.Main->FDebugMode);
+  QCOMPARE(windows.Main->StatusText(1), std::string());
+  addSource("a.wav");
+  windows.Fixture.Boxes.ClearShown();
+  QTest::mouseClick(windows.Main->StartButton, Qt::LeftButton);
+  qunsetenv("RATEMILL_TC_RECORD");
+  QCOMPARE(windows.Fixture.Boxes.Shown().size(), std::size_t(0));
+  QVERIFY(std::filesystem::exists(record));
+  files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(sources.Path())) ++files;
+  QCOMPARE(files, 5);  // the sources, the record and one output
 }
 
 QTEST_MAIN(InfoFormTest)
