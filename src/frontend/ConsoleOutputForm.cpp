@@ -39,9 +39,18 @@ QPlainTextEdit* MakePane(QWidget* parent, const QColor& background) {
   return pane;
 }
 
-// The converter's bytes are text in the system's 8-bit code page.
+// The converter's bytes are text in the system's 8-bit code page. A
+// character that the document takes for a block break would split one line
+// into several, and a later rewrite would then replace only its tail; such a
+// character (possible in a path, or in what a converter writes) shows as a
+// blank instead.
 QString PaneText(const std::string& text) {
-  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+  QString line = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+  for (QChar& c : line) {
+    if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1))
+      c = u' ';
+  }
+  return line;
 }
 
 bool ScrolledToBottom(const QPlainTextEdit& pane) {

@@ -363,9 +363,14 @@ void BatchRunTest::cancelDuringSecondOfThreeAndASecondStart() {
   QVERIFY(bench.Fixture.Boxes.Shown().empty());
   bench.CheckIdle();
 
-  // The guard is gone with the run: the next Start converts what is left.
+  // The guard is gone with the run: the next Start goes through the list
+  // again, and with a and b kept, converts c.
+  bench.Fixture.Boxes.Answer(TMessageAnswer::No);
+  bench.Fixture.Boxes.Answer(TMessageAnswer::No);
   bench.Start();
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
   QCOMPARE(bench.Calls().size(), std::size_t{3});
+  QCOMPARE(bench.Calls().back(), TBench::Argv(c, bench.Sources / "c_48-24.wav"));
 }
 
 void BatchRunTest::cancelDuringLastFileEndsNormally() {

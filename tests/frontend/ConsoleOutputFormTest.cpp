@@ -88,6 +88,10 @@ void ConsoleOutputFormTest::addingAndReplacingLines_data() {
       << QStringList{"+a", "+b", "="} << QStringList{"a", ""};
   QTest::newRow("a longer line replaced by a shorter one")
       << QStringList{"+ 50% processed, ETA =   3sec", "= 60% processed"} << QStringList{" 60% processed"};
+  // A path may hold a line feed, and UTF-8 output may hold U+2029: neither
+  // may split the line, or rewriting it would replace only its tail.
+  QTest::newRow("block breaks inside a line show as blanks")
+      << QStringList{"+x", QString::fromUtf8("+a\nb\u2029c\rd"), "=e\nf"} << QStringList{"x", "e f"};
   QTest::newRow("8-bit text as the converter wrote it")
       << QStringList{QString::fromUtf8("+Datei: Überschrift.wav")} << QStringList{QString::fromUtf8("Datei: Überschrift.wav")};
 }
