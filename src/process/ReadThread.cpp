@@ -73,8 +73,13 @@ void TReadThread::AppendData(const char* bytes, std::size_t count) {
     std::memcpy(FBuffer.get() + FStart + FCount, bytes, count);
     FCount += count;
   }
-  FWindow->Post(FMessage, FNotice);
+  // The bytes are in the buffer before the mark is looked at. If the mark is
+  // still set, the main thread has not yet cleared it for the pending notice,
+  // and it clears it before it takes under the same lock: it sees these bytes.
+  if (!FNoticePending.exchange(true, std::memory_order_acq_rel)) FWindow->Post(FMessage, FNotice);
 }
+
+void TReadThread::AcceptNotice() { FNoticePending.store(false, std::memory_order_release); }
 
 std::size_t TReadThread::TakeData(char* piece) {
   std::lock_guard lock(FLock);

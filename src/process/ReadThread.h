@@ -14,9 +14,11 @@
 namespace ratemill {
 
 // Reads one pipe until it breaks, appending what it reads to a buffer shared
-// with the main thread and posting a data notice after each read. The thread
-// owns its pipe end and closes it itself, so a stopped thread never touches a
-// handle that someone else has closed. It keeps itself alive while it runs.
+// with the main thread and posting a data notice when none of its notices is
+// still pending: a busy stream wakes the main thread once per drain, not once
+// per read. The thread owns its pipe end and closes it itself, so a stopped
+// thread never touches a handle that someone else has closed. It keeps itself
+// alive while it runs.
 class TReadThread : public std::enable_shared_from_this<TReadThread> {
  public:
   static constexpr std::size_t kReadSize = 1024;
@@ -37,8 +39,14 @@ class TReadThread : public std::enable_shared_from_this<TReadThread> {
   void Stop();
 
   // Reader thread: adds bytes to the shared buffer (doubling it up to
-  // `kMaxCapacity`, dropping what it holds beyond that) and posts a notice.
+  // `kMaxCapacity`, dropping what it holds beyond that) and posts a notice
+  // unless one is still pending.
   void AppendData(const char* bytes, std::size_t count);
+  // Main thread, for each notice, before the first `TakeData`: the pending
+  // notice counts as handled, so the next append posts again. Bytes appended
+  // after this call are either taken by the `TakeData` calls that follow or
+  // announced by a new notice.
+  void AcceptNotice();
   // Main thread: moves up to `kReadSize` bytes from the front of the shared
   // buffer to `piece`; 0 when it is empty.
   std::size_t TakeData(char* piece);
@@ -55,6 +63,8 @@ class TReadThread : public std::enable_shared_from_this<TReadThread> {
   platform::TStopEvent FStop;
   std::atomic<bool> FStopped{false};
   std::function<void()> FOnFinished;
+  // Set by the append that posts a notice, cleared by `AcceptNotice`.
+  std::atomic<bool> FNoticePending{false};
 
   mutable std::mutex FLock;
   std::unique_ptr<char[]> FBuffer;

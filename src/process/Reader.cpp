@@ -1,6 +1,9 @@
 #include "process/Reader.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 
@@ -9,6 +12,58 @@
 #include "process/ReadThread.h"
 
 namespace ratemill {
+
+namespace {
+
+// What a byte does to the line. Everything that is not listed, the other
+// control bytes included, is written as it is.
+enum TByteKind : unsigned char { bkOrdinary, bkBlank, bkBack, bkTab, bkLineFeed, bkReturn };
+
+constexpr std::array<unsigned char, 256> MakeByteKinds() {
+  std::array<unsigned char, 256> kinds{};
+  kinds[0] = bkBlank;
+  kinds[7] = bkBlank;
+  kinds[8] = bkBack;
+  kinds[9] = bkTab;
+  kinds[10] = bkLineFeed;
+  kinds[13] = bkReturn;
+  return kinds;
+}
+
+constexpr std::array<unsigned char, 256> kByteKinds = MakeByteKinds();
+
+// Every byte that does something is below 14.
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+constexpr std::uint64_t kFirstOrdinary = 14 * kOnes;
+
+bool Ordinary(const char* at) { return kByteKinds[static_cast<unsigned char>(*at)] == bkOrdinary; }
+
+// The first byte in [at, end) that does something other than being written,
+// or `end`. Converter output is mostly plain text between the control bytes,
+// so eight bytes are looked at per step.
+const char* FindControl(const char* at, const char* end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - at >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, at, sizeof word);
+      // The high bit of each byte below 14 is set; bytes after the first of
+      // them may be marked too by the borrow, but the first mark is exact.
+      const std::uint64_t marks = (word - kFirstOrdinary) & ~word & kHighBits;
+      if (marks == 0) {
+        at += 8;
+        continue;
+      }
+      const char* first = at + std::countr_zero(marks) / 8;
+      if (!Ordinary(first)) return first;
+      at = first + 1;  // one of the other bytes below 14, which are written as they are
+    }
+  }
+  while (at != end && Ordinary(at)) ++at;
+  return at;
+}
+
+}  // namespace
 
 TReader::TReader(TProcessRunner& runner) : FRunner(runner) {}
 
@@ -38,6 +93,10 @@ void TReader::StopReading() {
 }
 
 void TReader::DrainBuffer() {
+  if (!FThread) return;
+  // Before the first take: bytes that arrive from here on post a notice of
+  // their own unless this drain takes them, so none are left behind.
+  FThread->AcceptNotice();
   while (FThread) {
     const std::size_t k = FThread->TakeData(FPiece);
     if (k == 0) break;
@@ -71,62 +130,58 @@ void TReader::ReaderFinished() {
 
 void TReader::ProcessPiece(const char* bytes, std::size_t count) {
   if (FOnRawRead) FOnRawRead(FRunner, std::string(bytes, count));
-  std::size_t runStart = 0;
-  bool blanks = false;  // the run holds a NUL or BEL
-  for (std::size_t i = 0; i < count; ++i) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c > 13) continue;
-    switch (c) {
-      case 0:  // NUL and BEL are written as blanks
-      case 7:
-        blanks = true;
-        continue;
-      case 8:  // BS: one column back; nothing is erased
-        Flush(bytes + runStart, i - runStart, blanks);
+  const char* at = bytes;
+  const char* const end = bytes + count;
+  while (at != end) {
+    const char* const next = FindControl(at, end);
+    if (next != at) Write(at, static_cast<std::size_t>(next - at));
+    if (next == end) break;
+    switch (kByteKinds[static_cast<unsigned char>(*next)]) {
+      case bkBlank:  // NUL and BEL show as blanks
+        WriteBlanks(1);
+        break;
+      case bkBack:  // one column back; nothing is erased
         if (FCursor > 0) --FCursor;
         break;
-      case 9:  // TAB: eight blanks, no tab stops
-        Flush(bytes + runStart, i - runStart, blanks);
+      case bkTab:  // eight blanks, no tab stops
         WriteBlanks(8);
         break;
-      case 10:
-        Flush(bytes + runStart, i - runStart, blanks);
+      case bkLineFeed:
         EmitLine(true);
         break;
-      case 13:  // CR: back to the start; later text overwrites the line
-        Flush(bytes + runStart, i - runStart, blanks);
+      case bkReturn:  // back to the start; later text overwrites the line
         FCursor = 0;
         break;
-      default:  // the other control bytes are ordinary
-        continue;
+      default:
+        break;
     }
-    blanks = false;
-    runStart = i + 1;
+    at = next + 1;
   }
-  Flush(bytes + runStart, count - runStart, blanks);
   EmitLine(false);
 }
 
-void TReader::Flush(const char* run, std::size_t count, bool blanks) {
-  if (count == 0) return;
-  const std::size_t start = FCursor;
-  const std::size_t overlap = std::min(count, FCurrentLine.size() - start);
-  std::memcpy(FCurrentLine.data() + start, run, overlap);
-  if (overlap < count) FCurrentLine.append(run + overlap, count - overlap);
-  FCursor = start + count;
-  if (blanks) {
-    char* target = FCurrentLine.data() + start;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (target[i] == 0 || target[i] == 7) target[i] = ' ';
-    }
+void TReader::Write(const char* run, std::size_t count) {
+  const std::size_t size = FCurrentLine.size();
+  if (FCursor == size) {
+    FCurrentLine.append(run, count);
+  } else {
+    const std::size_t overlap = std::min(count, size - FCursor);
+    std::memcpy(FCurrentLine.data() + FCursor, run, overlap);
+    if (overlap < count) FCurrentLine.append(run + overlap, count - overlap);
   }
+  FCursor += count;
 }
 
 void TReader::WriteBlanks(std::size_t count) {
-  const std::size_t end = FCursor + count;
-  if (end > FCurrentLine.size()) FCurrentLine.resize(end);
-  std::memset(FCurrentLine.data() + FCursor, ' ', count);
-  FCursor = end;
+  const std::size_t size = FCurrentLine.size();
+  if (FCursor == size) {
+    FCurrentLine.append(count, ' ');
+  } else {
+    const std::size_t overlap = std::min(count, size - FCursor);
+    std::memset(FCurrentLine.data() + FCursor, ' ', overlap);
+    if (overlap < count) FCurrentLine.append(count - overlap, ' ');
+  }
+  FCursor += count;
 }
 
 void TReader::EmitLine(bool next) {

@@ -47,7 +47,7 @@ class TReader {
   void ProcessPiece(const char* bytes, std::size_t count);
 
  private:
-  void Flush(const char* run, std::size_t count, bool blanks);
+  void Write(const char* run, std::size_t count);
   void WriteBlanks(std::size_t count);
   void EmitLine(bool next);
   void ReaderFinished();

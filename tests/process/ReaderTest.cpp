@@ -2,6 +2,7 @@
 // pieces here are exactly what the main thread takes at once.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -84,6 +85,28 @@ const TPieceCase kPieceCases[] = {
      {{"50%", true}, {"50%", false}, {"", true}},
      {"50%", ""}},
     {"high bytes pass unchanged", {"\xe4\xf6\xfc\n"}, {{"\xe4\xf6\xfc", true}, {"", true}}, {"\xe4\xf6\xfc", ""}},
+    // Long runs are searched several bytes at a time; these put control bytes
+    // and look-alikes at the places where such a search goes wrong.
+    {"control bytes on both sides of an eight-byte boundary",
+     {"0123456\n89abcdef\rXY\tZ"},
+     {{"0123456", true}, {"XY        Z", true}},
+     {"0123456", "XY        Z"}},
+    {"ordinary bytes below 14 inside long runs",
+     {"ab\x01" "cdefgh\x0b" "ijklmno\x0c" "p\tq\x0e\x0f"},
+     {{"ab\x01" "cdefgh\x0b" "ijklmno\x0c" "p        q\x0e\x0f", true}},
+     {"ab\x01" "cdefgh\x0b" "ijklmno\x0c" "p        q\x0e\x0f"}},
+    {"a control byte right behind an ordinary one below 14",
+     {"abc\x01\rX\x02\x03\x04\x05\x06\x01\x01\bY"},
+     {{"X\x02\x03\x04\x05\x06\x01Y", true}},
+     {"X\x02\x03\x04\x05\x06\x01Y"}},
+    {"high bytes that end like control bytes are ordinary",
+     {"\x8d\x8a\x89\x88\x80\x87\x8d\x8a\x89xyz\xff"},
+     {{"\x8d\x8a\x89\x88\x80\x87\x8d\x8a\x89xyz\xff", true}},
+     {"\x8d\x8a\x89\x88\x80\x87\x8d\x8a\x89xyz\xff"}},
+    {"text written over the middle of a longer line",
+     {"0123456789abcdefghij\rABCDEFGHIJK\b\bxy\tz"},
+     {{"ABCDEFGHIxy        z", true}},
+     {"ABCDEFGHIxy        z"}},
 };
 
 class ReaderPieces : public ::testing::TestWithParam<TPieceCase> {
@@ -137,6 +160,73 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReaderPieces, ::testing::ValuesIn(kPieceCases),
                              name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                            return name;
                          });
+
+// The console rules applied one byte at a time: what any stream must give.
+struct TPlainAssembly {
+  std::string Line;
+  std::size_t Cursor = 0;
+  bool StartsOnNewLine = true;
+  std::vector<TDelivery> Deliveries;
+
+  void Put(char c) {
+    if (Cursor < Line.size()) {
+      Line[Cursor] = c;
+    } else {
+      Line.push_back(c);
+    }
+    ++Cursor;
+  }
+  void Deliver(bool next) {
+    Deliveries.push_back({Line, StartsOnNewLine});
+    if (next) {
+      Line.clear();
+      Cursor = 0;
+    }
+    StartsOnNewLine = next;
+  }
+  void Piece(const std::string& piece) {
+    for (const char c : piece) {
+      switch (c) {
+        case 0:
+        case 7: Put(' '); break;
+        case 8: Cursor -= Cursor > 0; break;
+        case 9: for (int b = 0; b < 8; ++b) Put(' '); break;
+        case 10: Deliver(true); break;
+        case 13: Cursor = 0; break;
+        default: Put(c);
+      }
+    }
+    Deliver(false);
+  }
+};
+
+TEST(ReaderStreams, MatchTheByteByByteRulesForAnyMixOfBytes) {
+  // Each mix weights its bytes differently: long plain runs with rare
+  // control bytes, dense control bytes, and look-alikes of control bytes.
+  struct TMix {
+    const char* Name;
+    std::string Bytes;  // drawn with equal chance
+  } mixes[] = {
+      {"plain text, rare controls", std::string("abcdefghijklmnopqrstuvwxyz0123456789 %.\r\n\t", 42)},
+      {"dense controls", std::string("ab\r\n\b\t\0\a", 8)},
+      {"look-alikes", std::string("x\x01\x06\x0b\x0c\x0e\x1f\x80\x87\x88\x89\x8a\x8d\xff\r\n\b", 17)},
+  };
+  std::mt19937 random(20240611);
+  for (const TMix& mix : mixes) {
+    platform::TPlainMainThreadQueue queue;
+    TProcessRunner runner(queue);
+    std::vector<TDelivery> got;
+    runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) { got.push_back({s, f}); });
+    TPlainAssembly expected;
+    for (int piece = 0; piece < 200; ++piece) {
+      std::string bytes(std::uniform_int_distribution<std::size_t>(1, TReader::kPieceSize)(random), ' ');
+      for (char& c : bytes) c = mix.Bytes[std::uniform_int_distribution<std::size_t>(0, mix.Bytes.size() - 1)(random)];
+      runner.OutputReader().ProcessPiece(bytes.data(), bytes.size());
+      expected.Piece(bytes);
+      ASSERT_EQ(got, expected.Deliveries) << mix.Name << ", piece " << piece;
+    }
+  }
+}
 
 TEST(ReaderLines, FollowTheConsumerRuleWithoutHandlersAndWhenOwnerDataIsSwitched) {
   platform::TPlainMainThreadQueue queue;
