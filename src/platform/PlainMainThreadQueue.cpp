@@ -46,9 +46,13 @@ class TPlainMessageWindow : public IMessageWindow,
       : FState(std::move(state)), FHandler(std::move(handler)) {}
 
   bool Post(unsigned message, std::uintptr_t wParam) override {
-    std::lock_guard lock(FState->Lock);
-    if (FClosed) return false;
-    FState->Items.push_back(TItem{shared_from_this(), message, wParam, nullptr});
+    {
+      std::lock_guard lock(FState->Lock);
+      if (FClosed) return false;
+      FState->Items.push_back(TItem{shared_from_this(), message, wParam, nullptr});
+    }
+    // Woken outside the lock, the main thread does not at once block on it
+    // again; the state outlives this call through FState.
     FState->Arrived.notify_one();
     return true;
   }

@@ -264,6 +264,52 @@ TEST_F(RunnerTest, AMainThreadFarBehindLosesBytesBeyond128KiBButNeverCorruptsThe
   EXPECT_EQ(Events.back(), End(0));
 }
 
+TEST_F(RunnerTest, ManySmallWritesReachASlowMainThreadInOrderExactlyOnce) {
+  // Bursts of one-token writes on both streams; the child then waits, so
+  // only notices can bring a burst's bytes: one left unannounced in the
+  // buffer would keep the main thread waiting here for ever. The handlers
+  // give the read threads time to append while a drain is under way.
+  constexpr int kBursts = 3, kTokens = 150;
+  std::vector<std::unique_ptr<TGate>> gates;
+  std::vector<std::string> steps;
+  std::vector<std::size_t> outAfter, errAfter;
+  std::string out, err;
+  char token[16];
+  for (int b = 0; b < kBursts; ++b) {
+    for (int t = 0; t < kTokens; ++t) {
+      std::snprintf(token, sizeof token, "o%d.%03d|", b, t);
+      steps.push_back(std::string("out:") + token);
+      out += token;
+      std::snprintf(token, sizeof token, "e%d.%03d|", b, t);
+      steps.push_back(std::string("err:") + token);
+      err += token;
+    }
+    outAfter.push_back(out.size());
+    errAfter.push_back(err.size());
+    gates.push_back(std::make_unique<TGate>(Temp / ("burst" + std::to_string(b))));
+    steps.push_back("wait:" + gates.back()->Path());
+  }
+  auto slowly = [](std::string& into) {
+    return [&into](TProcessRunner&, const std::string& s) {
+      into += s;
+      for (int i = 0; i < 20; ++i) std::this_thread::yield();
+    };
+  };
+  Runner->SetOnRawRead(slowly(RawOut));
+  Runner->SetOnErrorRawRead(slowly(RawErr));
+  Run(steps, {O::coRedirect, O::coSeparateError});
+  for (int b = 0; b < kBursts; ++b) {
+    Queue.ProcessUntil([&] { return RawOut.size() >= outAfter[b] && RawErr.size() >= errAfter[b]; });
+    EXPECT_EQ(RawOut, out.substr(0, outAfter[b])) << "burst " << b;
+    EXPECT_EQ(RawErr, err.substr(0, errAfter[b])) << "burst " << b;
+    gates[b]->Release();
+  }
+  PumpUntilReady();
+  EXPECT_EQ(RawOut, out);
+  EXPECT_EQ(RawErr, err);
+  EXPECT_EQ(Events.back(), End(0));
+}
+
 TEST_F(RunnerTest, AGrandchildHoldingThePipeKeepsTheRunWaitingUntilItsOutputIsDelivered) {
   TGate gate(Temp / "grandchild");
   Run({"out:first\\n", "grandchild:" + gate.Path(), "exit:0"}, {O::coRedirect});
@@ -519,7 +565,9 @@ TEST_F(RunnerTest, IdlePriorityRunsTheChildAtTheLowestNiceValue) {
     Runner->SetPriority(c.Priority);
     Run({"nice"}, {O::coRedirect});
     PumpUntilReady();
-    if (!c.Expected.empty()) EXPECT_EQ(RawOut, c.Expected);
+    if (!c.Expected.empty()) {
+      EXPECT_EQ(RawOut, c.Expected);
+    }
     EXPECT_EQ(RawOut.rfind("nice:", 0), 0u) << "a refused raise still starts the child";
   }
 }

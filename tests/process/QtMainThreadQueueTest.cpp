@@ -1,15 +1,22 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTest>
 #include <atomic>
+#include <cstdio>
 #include <future>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "TempDir.h"
 #include "platform/ErrorHandling.h"
 #include "platform/qt/QtMainThreadQueue.h"
+#include "process/ProcessRunner.h"
 
 using namespace ratemill::platform;
 
@@ -93,6 +100,53 @@ class TQtMainThreadQueueTest : public QObject {
     QCOMPARE(FErrors, std::vector<std::string>{"notice failed"});
     QCOMPARE(FSenders, std::vector<const void*>{w.get()});
     w->Close();
+  }
+
+  void aRunnerOnTheLoopGetsManySmallWritesInOrderExactlyOnce() {
+    // Bursts of one-token writes, each followed by the child waiting on a
+    // FIFO: only notices can bring a burst's bytes, so one left unannounced
+    // would keep the loop waiting here. The handler yields so that the read
+    // thread appends while a drain is under way.
+    ratemill::test::TTempDir temp;
+    TQtMainThreadQueue queue;
+    ratemill::TProcessRunner runner(queue);
+    std::string commandLine = "child", expected;
+    std::vector<std::size_t> after;
+    std::vector<std::string> gates;
+    char token[16];
+    for (int b = 0; b < 3; ++b) {
+      for (int t = 0; t < 200; ++t) {
+        std::snprintf(token, sizeof token, "%d.%03d|", b, t);
+        commandLine += std::string(" out:") + token;
+        expected += token;
+      }
+      after.push_back(expected.size());
+      gates.push_back(temp / ("burst" + std::to_string(b)));
+      QCOMPARE(::mkfifo(gates.back().c_str(), 0600), 0);
+      commandLine += " wait:" + gates.back();
+    }
+    std::string raw;
+    bool ended = false;
+    runner.SetApplicationName(RATEMILL_TEST_CHILD);
+    runner.SetCommandLine(commandLine);
+    runner.SetConsoleOptions({ratemill::TConsoleOption::coRedirect});
+    runner.SetOnRawRead([&](ratemill::TProcessRunner&, const std::string& s) {
+      raw += s;
+      for (int i = 0; i < 20; ++i) std::this_thread::yield();
+    });
+    runner.SetOnTerminate([&](ratemill::TProcessRunner&, std::uint32_t) { ended = true; });
+    runner.Run();
+    for (std::size_t b = 0; b < gates.size(); ++b) {
+      WaitUntil([&] { return raw.size() >= after[b]; });
+      QCOMPARE(raw, expected.substr(0, after[b]));
+      const int fd = ::open(gates[b].c_str(), O_WRONLY | O_CLOEXEC);
+      QVERIFY(fd >= 0);
+      QCOMPARE(::write(fd, "x", 1), ssize_t{1});
+      ::close(fd);
+    }
+    WaitUntil([&] { return ended; });
+    QCOMPARE(raw, expected);
+    QVERIFY(FErrors.empty());
   }
 
   void closingDropsPendingNoticesAndReleasesHandOvers() {
