@@ -153,6 +153,13 @@ void WriteFileAtomically(const std::string& path, const std::string& content) {
   const std::string target = ReplacementTarget(path);
   struct stat old {};
   const bool replacing = ::stat(target.c_str(), &old) == 0;
+  // Renaming over a file needs only the folder's permission, so a file that
+  // is marked read-only would be replaced silently. Refuse as writing into it
+  // would: a file without any write bit is read-only even for root.
+  if (replacing && (!(old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) ||
+                    ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+    RaiseLastOSError(EACCES);
+  }
 
   // A unique name in the same folder, so the rename stays on one file system.
   std::string tempName;

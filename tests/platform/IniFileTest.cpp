@@ -282,6 +282,27 @@ TEST(IniFileWrite, FailureNamesTheFullPathAndLeavesNothingBehind) {
   EXPECT_EQ(FolderEntries(dir.Path()).size(), 2u);
 }
 
+// Replacing the file by a rename needs only the folder's permission; a file
+// marked read-only must still refuse the write, for root as well.
+TEST(IniFileWrite, ReadOnlyFileIsNotReplaced) {
+  TTempDir dir;
+  const std::string path = dir / "language.ini";
+  const std::string old = "[main window]\r\nStartButton=Los\r\n";
+  WriteFile(path, old);
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+
+  std::string message;
+  try {
+    TIniFile(path).WriteString("main window", "StartButton", "Go");
+  } catch (const EIniFileError& e) {
+    message = e.what();
+  }
+
+  EXPECT_EQ(message, "In " + path + " kann nicht geschrieben werden");
+  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"language.ini"});
+}
+
 TEST(IniFileWrite, RelativePathIsReportedInFull) {
   TTempDir dir;
   WriteFile(dir / "plain", "");
