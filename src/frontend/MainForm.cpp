@@ -1,9 +1,12 @@
 #include "frontend/MainForm.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -144,7 +147,10 @@ void TMainForm::CreateControls() {
 
   StatusBar = new QStatusBar(this);
   StatusBar->setSizeGripEnabled(false);
-  const int panelWidths[] = {300, 50};
+  // The marker panel is 50 wide where the window's own font fits "Debugmode"
+  // into that; a wider substitute font must not cut the marker off.
+  const int markerWidth = std::max(50, QFontMetrics(font()).horizontalAdvance("Debugmode") + 8);
+  const int panelWidths[] = {300, markerWidth};
   for (int i = 0; i < 2; ++i) {
     FStatusPanels[i] = new QLabel(StatusBar);
     FStatusPanels[i]->setFixedWidth(panelWidths[i]);

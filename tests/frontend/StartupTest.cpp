@@ -1,5 +1,7 @@
 // Start-up of the main window with and without the converter, its controls'
 // initial states, the temporary-file edit and closing.
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -194,6 +196,11 @@ void StartupTest::initialStatesOfTheWindow() {
   QCOMPARE(form->StatusText(1), std::string());
   form->SetStatusText(1, "Debugmode");
   QCOMPARE(form->StatusText(1), std::string("Debugmode"));
+  // The marker must show whole in whatever font stands in for the window's.
+  const auto panels = form->StatusBar->findChildren<QLabel*>();
+  const auto marker = std::find_if(panels.begin(), panels.end(), [](QLabel* l) { return l->text() == "Debugmode"; });
+  QVERIFY(marker != panels.end());
+  QVERIFY((*marker)->contentsRect().width() >= (*marker)->fontMetrics().horizontalAdvance("Debugmode"));
 
   QVERIFY(form->ProcessRunner.ConsoleOptions().Empty());
   QVERIFY(!form->ProcessRunner.StartupInfo().DefaultWindowState);
