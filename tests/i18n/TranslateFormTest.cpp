@@ -12,7 +12,10 @@
 #include <QTest>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "AboutWindows.h"
+#include "TempDir.h"
 #include "FileSizeLimit.h"
 #include "about/InfoForm.h"
 #include "frontend/MainForm.h"
@@ -68,6 +71,7 @@ class TranslateFormTest : public QObject {
   void leavingWithoutSavingWritesNothing();
   void keysOutsideTheCatalogueStay();
   void outsideChangeShowsAtNextOpening();
+  void failedSaveKeepsTheEditorOpen_data();
   void failedSaveKeepsTheEditorOpen();
   void failedSaveStopsAtTheFailingRow();
   void nameColumnStaysAtTheLeftEdge();
@@ -281,10 +285,25 @@ void TranslateFormTest::outsideChangeShowsAtNextOpening() {
   QCOMPARE(Cell(*windows.Translate, 26), QString("T"));
 }
 
-void TranslateFormTest::failedSaveKeepsTheEditorOpen() {
+void TranslateFormTest::failedSaveKeepsTheEditorOpen_data() {
+  QTest::addColumn<bool>("readOnlyFile");
   // A folder in the file's place: no write succeeds, not even as root.
+  QTest::newRow("folder in the file's place") << false;
+  // A file marked read-only refuses the write although its folder is writable.
+  QTest::newRow("read-only file") << true;
+}
+
+void TranslateFormTest::failedSaveKeepsTheEditorOpen() {
+  QFETCH(bool, readOnlyFile);
   test::TAboutWindows windows;
-  std::filesystem::create_directory(windows.Fixture.LanguageFile());
+  const std::string path = windows.Fixture.LanguageFile();
+  const std::string before = "[main window]\r\nStartButton=Anfang\r\n";
+  if (readOnlyFile) {
+    test::WriteFile(path, before);
+    QCOMPARE(::chmod(path.c_str(), 0444), 0);
+  } else {
+    std::filesystem::create_directory(path);
+  }
   TTranslateForm& editor = *windows.Translate;
   Open(editor);
   SetCell(editor, 18, "Los");
@@ -294,15 +313,20 @@ void TranslateFormTest::failedSaveKeepsTheEditorOpen() {
   const auto& shown = windows.Fixture.Boxes.Shown();
   QCOMPARE(shown.size(), std::size_t(1));
   QCOMPARE(shown[0].Kind, TMessageKind::ErrorOk);
-  QCOMPARE(shown[0].Text, "In " + windows.Fixture.LanguageFile() + " kann nicht geschrieben werden");
+  QCOMPARE(shown[0].Text, "In " + path + " kann nicht geschrieben werden");
   QVERIFY(editor.isVisible());
   QCOMPARE(Cell(editor, 18), QString("Los"));
   QCOMPARE(Cell(editor, 26), QString("Translate..."));
   // Nothing was re-applied.
   QCOMPARE(windows.Main->StartButton->text(), QString("&Start"));
   QCOMPARE(windows.Info->TranslateButton->text(), Utf8("Programm übersetzen"));
-  QVERIFY(std::filesystem::is_directory(windows.Fixture.LanguageFile()));
-  QVERIFY(std::filesystem::is_empty(windows.Fixture.LanguageFile()));
+  if (readOnlyFile) {
+    QCOMPARE(test::ReadFile(path), before);
+  } else {
+    QVERIFY(std::filesystem::is_directory(path));
+    QVERIFY(std::filesystem::is_empty(path));
+  }
+  QVERIFY(TempFilesIn(windows.Fixture.AppDir()).empty());
 }
 
 void TranslateFormTest::failedSaveStopsAtTheFailingRow() {
