@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 
+#include "ChildProcess.h"
+#include "TempDir.h"
 #include "WavFixture.h"
 
 namespace ratemill::test {
@@ -90,6 +93,24 @@ double PeakOf(const std::string& path) {
     peak = std::max(peak, std::abs(static_cast<double>(value)) / full);
   }
   return peak;
+}
+
+void WriteConverterInput(TConverterInput input, const std::string& path) {
+  switch (input) {
+    case TConverterInput::Pcm: WriteWav(path, 44100, 16, 2, 441); break;
+    case TConverterInput::Extensible: WriteWav(path, 44100, 24, 2, 441, {1, true, false}); break;
+    case TConverterInput::Float: WriteWav(path, 44100, 32, 2, 441, {3, false, false}); break;
+    case TConverterInput::NotWav: WriteFile(path, "ID3\x03 not a wave file at all, just bytes"); break;
+    case TConverterInput::Missing: break;
+  }
+}
+
+void ExpectConverterFailure(const TChildResult& result, const std::string& wantStderr,
+                            const std::string& outputPath) {
+  EXPECT_EQ(result.ExitCode, 255);
+  EXPECT_EQ(result.Err, wantStderr);
+  EXPECT_EQ(result.Out.find(wantStderr), std::string::npos) << "errors belong on stderr only";
+  EXPECT_FALSE(std::filesystem::exists(outputPath));
 }
 
 }  // namespace ratemill::test

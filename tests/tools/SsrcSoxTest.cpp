@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct TFailureCase {
   const char* Name;
-  enum { Pcm, Extensible, Float, Missing } Input;
+  TConverterInput Input;
   std::vector<std::string> Options;
   std::string WantStderr;
 };
@@ -147,32 +147,24 @@ class SsrcSoxFailure : public SsrcSox, public ::testing::WithParamInterface<TFai
 TEST_P(SsrcSoxFailure, ReportsOnStderrExits255AndWritesNothing) {
   const TFailureCase& c = GetParam();
   TTempDir dir;
-  switch (c.Input) {
-    case TFailureCase::Pcm: WriteWav(dir / "in.wav", 44100, 16, 2, 441); break;
-    case TFailureCase::Extensible: WriteWav(dir / "in.wav", 44100, 24, 2, 441, {1, true, false}); break;
-    case TFailureCase::Float: WriteWav(dir / "in.wav", 44100, 32, 2, 441, {3, false, false}); break;
-    case TFailureCase::Missing: break;
-  }
+  WriteConverterInput(c.Input, dir / "in.wav");
 
   const TChildResult result = RunChild(Command(c.Options, dir / "in.wav", dir / "out.wav"));
 
-  EXPECT_EQ(result.ExitCode, 255);
-  EXPECT_EQ(result.Err, c.WantStderr);
-  EXPECT_EQ(result.Out.find(c.WantStderr), std::string::npos) << "errors belong on stderr only";
-  EXPECT_FALSE(std::filesystem::exists(dir / "out.wav"));
+  ExpectConverterFailure(result, c.WantStderr, dir / "out.wav");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SsrcSoxFailure,
-    ::testing::Values(TFailureCase{"UnknownOption", TFailureCase::Pcm, {"--bogus"}, "unrecognized option : --bogus\n"},
-                      TFailureCase{"MissingInput", TFailureCase::Missing, {}, "cannot open input file.\n"},
-                      TFailureCase{"ExtensibleInput", TFailureCase::Extensible, {}, "Error: Only PCM is supported.\n"},
-                      TFailureCase{"FloatInput", TFailureCase::Float, {}, "Error: Only PCM is supported.\n"},
-                      TFailureCase{"UnsupportedBits", TFailureCase::Pcm, {"--bits", "12"},
+    ::testing::Values(TFailureCase{"UnknownOption", TConverterInput::Pcm, {"--bogus"}, "unrecognized option : --bogus\n"},
+                      TFailureCase{"MissingInput", TConverterInput::Missing, {}, "cannot open input file.\n"},
+                      TFailureCase{"ExtensibleInput", TConverterInput::Extensible, {}, "Error: Only PCM is supported.\n"},
+                      TFailureCase{"FloatInput", TConverterInput::Float, {}, "Error: Only PCM is supported.\n"},
+                      TFailureCase{"UnsupportedBits", TConverterInput::Pcm, {"--bits", "12"},
                                    "Error: unsupported bit depth : 12\n"},
-                      TFailureCase{"CommaInAttenuation", TFailureCase::Pcm, {"--att", "3,5"},
+                      TFailureCase{"CommaInAttenuation", TConverterInput::Pcm, {"--att", "3,5"},
                                    "Error: invalid attenuation : 3,5\n"},
-                      TFailureCase{"UnknownProfile", TFailureCase::Pcm, {"--profile", "turbo"},
+                      TFailureCase{"UnknownProfile", TConverterInput::Pcm, {"--profile", "turbo"},
                                    "Error: unknown profile : turbo\n"}),
     [](const auto& info) { return std::string(info.param.Name); });
 

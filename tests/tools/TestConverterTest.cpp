@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct TFailureCase {
   const char* Name;
-  enum { Pcm, Extensible, Float, NotWav, Missing } Input;
+  TConverterInput Input;
   std::vector<std::string> Options;
   TEnvironment Environment;
   std::string WantStderr;
@@ -103,32 +103,23 @@ class TestConverterFailure : public ::testing::TestWithParam<TFailureCase> {};
 TEST_P(TestConverterFailure, ReportsOnStderrExits255AndWritesNothing) {
   const TFailureCase& c = GetParam();
   TTempDir dir;
-  switch (c.Input) {
-    case TFailureCase::Pcm: WriteWav(dir / "in.wav", 44100, 16, 2, 441); break;
-    case TFailureCase::Extensible: WriteWav(dir / "in.wav", 44100, 24, 2, 441, {1, true, false}); break;
-    case TFailureCase::Float: WriteWav(dir / "in.wav", 44100, 32, 2, 441, {3, false, false}); break;
-    case TFailureCase::NotWav: WriteFile(dir / "in.wav", "ID3\x03 not a wave file at all, just bytes"); break;
-    case TFailureCase::Missing: break;
-  }
+  WriteConverterInput(c.Input, dir / "in.wav");
 
   const TChildResult result = RunChild(Command(c.Options, dir / "in.wav", dir / "out.wav"), c.Environment);
 
-  EXPECT_EQ(result.ExitCode, 255);
-  EXPECT_EQ(result.Err, c.WantStderr);
-  EXPECT_EQ(result.Out.find(c.WantStderr), std::string::npos) << "errors belong on stderr only";
-  EXPECT_FALSE(std::filesystem::exists(dir / "out.wav"));
+  ExpectConverterFailure(result, c.WantStderr, dir / "out.wav");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TestConverterFailure,
     ::testing::Values(
-        TFailureCase{"UnknownOption", TFailureCase::Pcm, {"--bogus"}, {}, "unrecognized option : --bogus\n"},
-        TFailureCase{"MissingInput", TFailureCase::Missing, {}, {}, "cannot open input file.\n"},
-        TFailureCase{"ExtensibleInput", TFailureCase::Extensible, {}, {}, "Error: Only PCM is supported.\n"},
-        TFailureCase{"FloatInput", TFailureCase::Float, {}, {}, "Error: Only PCM is supported.\n"},
-        TFailureCase{"NotAWavFile", TFailureCase::NotWav, {}, {}, "Error: Only PCM is supported.\n"},
-        TFailureCase{"UnsupportedBits", TFailureCase::Pcm, {"--bits", "12"}, {}, "Error: unsupported bit depth : 12\n"},
-        TFailureCase{"FailAtHalfway", TFailureCase::Pcm, {}, {{"RATEMILL_TC_FAIL_AT", "50"}},
+        TFailureCase{"UnknownOption", TConverterInput::Pcm, {"--bogus"}, {}, "unrecognized option : --bogus\n"},
+        TFailureCase{"MissingInput", TConverterInput::Missing, {}, {}, "cannot open input file.\n"},
+        TFailureCase{"ExtensibleInput", TConverterInput::Extensible, {}, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"FloatInput", TConverterInput::Float, {}, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"NotAWavFile", TConverterInput::NotWav, {}, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"UnsupportedBits", TConverterInput::Pcm, {"--bits", "12"}, {}, "Error: unsupported bit depth : 12\n"},
+        TFailureCase{"FailAtHalfway", TConverterInput::Pcm, {}, {{"RATEMILL_TC_FAIL_AT", "50"}},
                      "Error: conversion failed at 50%.\n"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
