@@ -75,7 +75,7 @@ std::string ResolveProgram(const std::string& program, bool fromCommandLine) {
   for (;;) {
     const std::size_t end = folders.find(':', start);
     std::string folder = folders.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) folder.push_back('.');  // an empty PATH entry is the current folder
     const std::string candidate = folder + "/" + program;
     if (IsExecutableFile(candidate)) return candidate;
     if (end == std::string::npos) break;
