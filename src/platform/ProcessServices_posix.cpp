@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <pthread.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -97,13 +98,15 @@ int NiceOf(std::uint32_t creationFlags) {
                             const int* stdHandles, int nice, std::uint32_t flags, int maxFd,
                             int errorPipe) {
   int error = 0;
-  sigset_t none;
-  sigemptyset(&none);
-  sigprocmask(SIG_SETMASK, &none, nullptr);
+  // Every signal arrives blocked (see `SpawnProcess`): the handlers are reset
+  // first, so none of ours can run in the child, then the mask is cleared.
   struct sigaction dfl;
   std::memset(&dfl, 0, sizeof dfl);
   dfl.sa_handler = SIG_DFL;
   for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &dfl, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
 
   if (stdHandles) {
     // Out of the way of 0..2 first, so no end is overwritten before it is used.
@@ -132,6 +135,39 @@ fail:
   while (write(errorPipe, &error, sizeof error) < 0 && errno == EINTR) {
   }
   _exit(127);
+}
+
+// Everything the child needs, prepared before it starts.
+struct TExecArguments {
+  const char* File;
+  char* const* Argv;
+  char* const* Envp;
+  const char* Folder;
+  const int* StdHandles;
+  int Nice;
+  std::uint32_t Flags;
+  int MaxFd;
+  int ErrorPipe;
+};
+
+// Starts the child with vfork: it borrows our memory until it has exec'd, so
+// starting a converter costs no copy of a large GUI process's page tables and
+// no copy-on-write faults afterwards. Signals stay blocked meanwhile so that
+// no handler of ours runs in the child on the shared memory. Kept apart from
+// its caller so that no local of the caller lives across the vfork. Returns
+// the pid, or the negated errno.
+[[gnu::noinline]] pid_t StartChild(const TExecArguments& exec) {
+  sigset_t all, previous;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+  pid_t pid = ::vfork();
+  if (pid == 0) {
+    ExecChild(exec.File, exec.Argv, exec.Envp, exec.Folder, exec.StdHandles, exec.Nice, exec.Flags, exec.MaxFd,
+              exec.ErrorPipe);
+  }
+  if (pid < 0) pid = -errno;
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return pid;
 }
 
 }  // namespace
@@ -186,13 +222,12 @@ TSpawnedChild SpawnProcess(const TSpawnRequest& request) {
     maxFd = static_cast<int>(limit.rlim_cur);
 
   TPipeEnds errorPipe = CreatePipe();
-  const pid_t pid = ::fork();
-  if (pid < 0) throw ESystemError(errno);
-  if (pid == 0) {
-    ExecChild(file.c_str(), argv.data(), environment, request.Folder.empty() ? nullptr : request.Folder.c_str(),
-              useStdHandles ? stdHandles : nullptr, NiceOf(request.CreationFlags), request.CreationFlags, maxFd,
-              static_cast<int>(errorPipe.Write.Get()));
-  }
+  const TExecArguments exec{file.c_str(), argv.data(), environment,
+                            request.Folder.empty() ? nullptr : request.Folder.c_str(),
+                            useStdHandles ? stdHandles : nullptr, NiceOf(request.CreationFlags),
+                            request.CreationFlags, maxFd, static_cast<int>(errorPipe.Write.Get())};
+  const pid_t pid = StartChild(exec);
+  if (pid < 0) throw ESystemError(-pid);
   errorPipe.Write.Reset();
 
   // The error pipe closes on a successful exec; an errno means no program runs.
