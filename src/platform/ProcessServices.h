@@ -39,8 +39,8 @@ inline constexpr std::uint32_t kUseStdHandles = 0x100;
 
 // The start-up record of a child's window (what STARTUPINFO carries).
 struct TStartupRecord {
-  std::string Desktop;  // empty: none given
-  std::string Title;    // empty: none given
+  std::string Desktop{};  // empty: none given
+  std::string Title{};    // empty: none given
   std::uint32_t X = 0, Y = 0, XSize = 0, YSize = 0;
   std::uint32_t Flags = 0;
   std::uint16_t ShowWindow = 0;

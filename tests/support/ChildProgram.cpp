@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     } else if (Starts(a, "count:out:", v)) {
       const unsigned long long tokens = std::strtoull(v.c_str(), nullptr, 10);
       std::string chunk;
-      char token[16];
+      char token[32];
       for (unsigned long long t = 0; t < tokens; ++t) {
         std::snprintf(token, sizeof token, "%07llX.", t);
         chunk.append(token, 8);
