@@ -2,7 +2,6 @@
 // does, must cost the same whether the pane holds ten lines or a million.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <cstdio>
 #include <string>
 
@@ -33,12 +32,3 @@ void BM_ReplaceLastLine(benchmark::State& state) {
 BENCHMARK(BM_ReplaceLastLine)->Arg(10)->Arg(100000)->Arg(1000000)->Iterations(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
