@@ -4,6 +4,7 @@
 // after the other, so both see the same machine.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QListWidget>
