@@ -2,6 +2,7 @@
 // does, must cost the same whether the pane holds ten lines or a million.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <string>
 
