@@ -66,10 +66,10 @@ TMessageAnswer TQtMessageBoxes::Show(TMessageKind kind, const std::string& text)
                   QMessageBox::NoButton, QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
   std::vector<std::pair<QAbstractButton*, TMessageAnswer>> answers;
-  for (const TButtonSpec& spec : ButtonsOf(kind)) {
-    QPushButton* button = box.addButton(QString::fromUtf8(spec.Text), spec.Role);
-    answers.emplace_back(button, spec.Answer);
-    if (spec.Answer == TMessageAnswer::Cancel || spec.Answer == TMessageAnswer::No) box.setEscapeButton(button);
+  for (const TButtonSpec& choice : ButtonsOf(kind)) {
+    QPushButton* button = box.addButton(QString::fromUtf8(choice.Text), choice.Role);
+    answers.emplace_back(button, choice.Answer);
+    if (choice.Answer == TMessageAnswer::Cancel || choice.Answer == TMessageAnswer::No) box.setEscapeButton(button);
   }
   box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
   box.exec();
