@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ReferenceAssembly.h"
 #include "platform/PlainMainThreadQueue.h"
 #include "process/ProcessRunner.h"
 
@@ -42,68 +43,27 @@ std::string MakeProgressText(std::size_t size) {
   return text;
 }
 
-// The console rules one byte at a time, with the consumer rule applied to
-// each delivery: what the reader's consumer must end up with.
-struct TPlainAssembly {
-  std::vector<std::string> Shown;
-  std::string Line;
-  std::size_t Cursor = 0;
-  bool StartsOnNewLine = true;
-  std::size_t Deliveries = 0;
-
-  void Put(char c) {
-    if (Cursor < Line.size()) {
-      Line[Cursor] = c;
-    } else {
-      Line.push_back(c);
-    }
-    ++Cursor;
-  }
-  void Deliver(bool next) {
-    ++Deliveries;
-    if (StartsOnNewLine || Shown.empty()) {
-      Shown.push_back(Line);
-    } else {
-      Shown.back() = Line;
-    }
-    if (next) {
-      Line.clear();
-      Cursor = 0;
-    }
-    StartsOnNewLine = next;
-  }
-  void Piece(const char* bytes, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-      switch (bytes[i]) {
-        case 0:
-        case 7: Put(' '); break;
-        case 8: Cursor -= Cursor > 0; break;
-        case 9: for (int b = 0; b < 8; ++b) Put(' '); break;
-        case 10: Deliver(true); break;
-        case 13: Cursor = 0; break;
-        default: Put(bytes[i]);
-      }
-    }
-    Deliver(false);
-  }
-};
-
+// A consumer that keeps one list of lines: it adds a line that starts anew
+// and replaces the last one with a newer version of it.
 struct TAssembled {
   std::vector<std::string> Shown;
   std::size_t Deliveries = 0;
+
+  void Take(const std::string& line, bool startsOnNewLine) {
+    ++Deliveries;
+    if (startsOnNewLine || Shown.empty()) {
+      Shown.push_back(line);
+    } else {
+      Shown.back() = line;
+    }
+  }
 };
 
 TAssembled AssembleThroughReader(platform::TPlainMainThreadQueue& queue, const std::string& text) {
   TProcessRunner runner(queue);
   TAssembled result;
-  runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool startsOnNewLine) {
-    ++result.Deliveries;
-    if (startsOnNewLine || result.Shown.empty()) {
-      result.Shown.push_back(s);
-    } else {
-      result.Shown.back() = s;
-    }
-  });
+  runner.SetOnRead(
+      [&](TProcessRunner&, const std::string& s, bool startsOnNewLine) { result.Take(s, startsOnNewLine); });
   TReader& reader = runner.OutputReader();
   for (std::size_t at = 0; at < text.size(); at += TReader::kPieceSize) {
     const std::size_t n = std::min(TReader::kPieceSize, text.size() - at);
@@ -122,9 +82,13 @@ void BM_LineAssembly(benchmark::State& state) {
   const std::string text = MakeProgressText(64u << 20);
   platform::TPlainMainThreadQueue queue;
 
-  TPlainAssembly expected;
+  // What the reader's consumer must end up with: the plain byte-by-byte
+  // rules, with the consumer rule applied to each delivery.
+  TAssembled expected;
+  test::TReferenceAssembly reference(
+      [&](const std::string& line, bool startsOnNewLine) { expected.Take(line, startsOnNewLine); });
   for (std::size_t at = 0; at < text.size(); at += TReader::kPieceSize) {
-    expected.Piece(text.data() + at, std::min(TReader::kPieceSize, text.size() - at));
+    reference.Piece(text.data() + at, std::min(TReader::kPieceSize, text.size() - at));
   }
   const double firstStart = ThreadCpuSeconds();
   TAssembled first = AssembleThroughReader(queue, text);

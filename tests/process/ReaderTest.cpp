@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ReferenceAssembly.h"
 #include "platform/PlainMainThreadQueue.h"
 #include "process/ProcessRunner.h"
 
@@ -161,45 +162,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReaderPieces, ::testing::ValuesIn(kPieceCases),
                            return name;
                          });
 
-// The console rules applied one byte at a time: what any stream must give.
-struct TPlainAssembly {
-  std::string Line;
-  std::size_t Cursor = 0;
-  bool StartsOnNewLine = true;
-  std::vector<TDelivery> Deliveries;
-
-  void Put(char c) {
-    if (Cursor < Line.size()) {
-      Line[Cursor] = c;
-    } else {
-      Line.push_back(c);
-    }
-    ++Cursor;
-  }
-  void Deliver(bool next) {
-    Deliveries.push_back({Line, StartsOnNewLine});
-    if (next) {
-      Line.clear();
-      Cursor = 0;
-    }
-    StartsOnNewLine = next;
-  }
-  void Piece(const std::string& piece) {
-    for (const char c : piece) {
-      switch (c) {
-        case 0:
-        case 7: Put(' '); break;
-        case 8: Cursor -= Cursor > 0; break;
-        case 9: for (int b = 0; b < 8; ++b) Put(' '); break;
-        case 10: Deliver(true); break;
-        case 13: Cursor = 0; break;
-        default: Put(c);
-      }
-    }
-    Deliver(false);
-  }
-};
-
 TEST(ReaderStreams, MatchTheByteByByteRulesForAnyMixOfBytes) {
   // Each mix weights its bytes differently: long plain runs with rare
   // control bytes, dense control bytes, and look-alikes of control bytes.
@@ -217,13 +179,15 @@ TEST(ReaderStreams, MatchTheByteByByteRulesForAnyMixOfBytes) {
     TProcessRunner runner(queue);
     std::vector<TDelivery> got;
     runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) { got.push_back({s, f}); });
-    TPlainAssembly expected;
+    std::vector<TDelivery> expected;
+    test::TReferenceAssembly reference(
+        [&](const std::string& line, bool startsOnNewLine) { expected.push_back({line, startsOnNewLine}); });
     for (int piece = 0; piece < 200; ++piece) {
       std::string bytes(std::uniform_int_distribution<std::size_t>(1, TReader::kPieceSize)(random), ' ');
       for (char& c : bytes) c = mix.Bytes[std::uniform_int_distribution<std::size_t>(0, mix.Bytes.size() - 1)(random)];
       runner.OutputReader().ProcessPiece(bytes.data(), bytes.size());
-      expected.Piece(bytes);
-      ASSERT_EQ(got, expected.Deliveries) << mix.Name << ", piece " << piece;
+      reference.Piece(bytes.data(), bytes.size());
+      ASSERT_EQ(got, expected) << mix.Name << ", piece " << piece;
     }
   }
 }
