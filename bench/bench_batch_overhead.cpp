@@ -4,8 +4,8 @@
 // after the other, so both see the same machine.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QPushButton>
@@ -35,8 +35,9 @@ void BM_BatchRunAgainstShellLoop(benchmark::State& state) {
   const auto form = fixture.CreateMainForm();
   form->ComboSampleRate->setCurrentIndex(3);
   form->ComboBits->setCurrentIndex(3);
-  const std::string loop = "cd '" + fixture.AppDir() + "' && for f in '" + sources.Path() +
-                           "'*.wav; do ./ssrc.exe --rate 48000 --bits 24 --dither 2 \"$f\" \"${f%.wav}_48-24.wav\"; done";
+  const std::string loop =
+      "cd '" + fixture.AppDir() + "' && for f in '" + sources.Path() +
+      "'*.wav; do ./ssrc.exe --rate 48000 --bits 24 --dither 2 \"$f\" \"${f%.wav}_48-24.wav\"; done";
 
   double runSeconds = 0, loopSeconds = 0;
   int rounds = 0;

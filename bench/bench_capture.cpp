@@ -61,8 +61,7 @@ TCapture Capture() {
   bool ended = false;
   runner.SetApplicationName(kChild);
   runner.SetCommandLine("child " + kFlood);
-  runner.SetConsoleOptions({TConsoleOption::coRedirect, TConsoleOption::coSeparateError,
-                            TConsoleOption::coOwnerData});
+  runner.SetConsoleOptions({TConsoleOption::coRedirect, TConsoleOption::coSeparateError, TConsoleOption::coOwnerData});
   runner.SetOnRawRead([&](TProcessRunner&, const std::string& s) {
     if (std::memcmp(s.data(), pattern.data() + result.Delivered % kLine, s.size()) != 0) result.InOrder = false;
     result.Delivered += s.size();

@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
     const auto scan = reporter.Times.find("BM_FindFilesRecursive/min_time:2.000/real_time");
     const auto find = reporter.Times.find("BM_FindProcess/min_time:2.000/real_time");
     if (scan != reporter.Times.end() && find != reporter.Times.end()) {
-      std::printf("scan %.1f ms, find %.1f ms, ratio %.2f (goal <= 1.50)\n", scan->second,
-                  find->second, scan->second / find->second);
+      std::printf("scan %.1f ms, find %.1f ms, ratio %.2f (goal <= 1.50)\n", scan->second, find->second,
+                  scan->second / find->second);
     }
   }
   std::error_code ignored;

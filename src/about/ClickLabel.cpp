@@ -4,9 +4,7 @@
 
 namespace ratemill {
 
-TClickLabel::TClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-  setTextFormat(Qt::PlainText);
-}
+TClickLabel::TClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) { setTextFormat(Qt::PlainText); }
 
 void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   // A press dragged off the label before release is no click, as with buttons.

@@ -24,8 +24,7 @@ TWidget* Place(TWidget* widget, int left, int top, int width, int height) {
 
 }  // namespace
 
-TInfoForm::TInfoForm(const platform::TServices& services, QWidget* parent)
-    : QDialog(parent), FServices(services) {
+TInfoForm::TInfoForm(const platform::TServices& services, QWidget* parent) : QDialog(parent), FServices(services) {
   setWindowTitle("About Ratemill");
   // Only the close box: no help button, no minimise or maximise.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -116,8 +115,7 @@ void TInfoForm::ProgramNameLabelClick() {
   // One question per click: the answer to the first must not lead to the second.
   const bool on = FMainForm->FDebugMode;
   const std::string& question = on ? FMsgDisableDebugMode : FMsgEnableDebugMode;
-  if (FServices.MessageBoxes->Show(platform::TMessageKind::ConfirmYesNo, question) ==
-      platform::TMessageAnswer::Yes) {
+  if (FServices.MessageBoxes->Show(platform::TMessageKind::ConfirmYesNo, question) == platform::TMessageAnswer::Yes) {
     FMainForm->FDebugMode = !on;
   }
 }

@@ -30,8 +30,8 @@ QImage ProgramIconImage() {
   {
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    const QColor black(0, 0, 0), grey(128, 128, 128), silver(192, 192, 192), navy(0, 0, 128),
-        blue(0, 0, 255), lime(0, 255, 0), green(0, 128, 0);
+    const QColor black(0, 0, 0), grey(128, 128, 128), silver(192, 192, 192), navy(0, 0, 128), blue(0, 0, 255),
+        lime(0, 255, 0), green(0, 128, 0);
 
     // Loudspeaker: the magnet block and the cone opening to the right.
     painter.setPen(black);

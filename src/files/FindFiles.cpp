@@ -26,8 +26,8 @@ struct TFound {
 
 // `path` is one buffer for the whole scan: each level appends its name and
 // cuts it off again, so no path is built twice.
-void Scan(std::string& path, const std::string& mask, std::vector<std::string>& list,
-          bool recursive, std::vector<TFound>& found) {
+void Scan(std::string& path, const std::string& mask, std::vector<std::string>& list, bool recursive,
+          std::vector<TFound>& found) {
   const std::size_t levelStart = found.size();
   {
     platform::TDirectorySearch search(path);
@@ -42,8 +42,7 @@ void Scan(std::string& path, const std::string& mask, std::vector<std::string>& 
   }  // closed before descending, so the depth of the tree costs no handles
 
   const auto begin = found.begin() + static_cast<std::ptrdiff_t>(levelStart);
-  std::sort(begin, found.end(),
-            [](const TFound& a, const TFound& b) { return a.Name < b.Name; });
+  std::sort(begin, found.end(), [](const TFound& a, const TFound& b) { return a.Name < b.Name; });
 
   const std::size_t pathLength = path.size();
   for (std::size_t i = levelStart; i < found.size(); ++i) {
@@ -97,8 +96,8 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
   return m == mask.size();
 }
 
-void FindFilesRecursive(const std::string& folder, const std::string& mask,
-                        std::vector<std::string>& list, bool recursive) {
+void FindFilesRecursive(const std::string& folder, const std::string& mask, std::vector<std::string>& list,
+                        bool recursive) {
   std::string path = folder;
   std::vector<TFound> found;
   Scan(path, mask, list, recursive, found);

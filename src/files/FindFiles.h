@@ -17,8 +17,8 @@ namespace ratemill {
 // Hidden folders (name beginning with ".") are not entered, while hidden
 // files are listed. A folder that cannot be read adds nothing and the scan
 // goes on.
-void FindFilesRecursive(const std::string& folder, const std::string& mask,
-                        std::vector<std::string>& list, bool recursive);
+void FindFilesRecursive(const std::string& folder, const std::string& mask, std::vector<std::string>& list,
+                        bool recursive);
 
 // File-name wildcard matching regardless of letter case: "*" stands for any
 // run of characters, "?" for one character; "*.*" matches every name.

@@ -127,9 +127,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (FileList == nullptr || watched != FileList->viewport()) return QMainWindow::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::DragEnter:
-    case QEvent::DragMove:
-      AcceptAsCopy(*static_cast<QDropEvent*>(event));
-      return true;
+    case QEvent::DragMove: AcceptAsCopy(*static_cast<QDropEvent*>(event)); return true;
     case QEvent::Drop: {
       auto& drop = *static_cast<QDropEvent*>(event);
       if (!AcceptAsCopy(drop)) return true;
@@ -141,8 +139,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       }
       return true;
     }
-    default:
-      return QMainWindow::eventFilter(watched, event);
+    default: return QMainWindow::eventFilter(watched, event);
   }
 }
 

@@ -211,8 +211,8 @@ void TMainForm::StartButtonClick() {
     if (platform::FileExists(output)) {
       // Only Yes replaces: a box closed without an answer, or while the
       // program is closing, leaves the file alone.
-      convert = boxes.Show(TMessageKind::WarningYesNo,
-                           "Zieldatei " + output + " bereits vorhanden. Überschreiben?") == TMessageAnswer::Yes;
+      convert = boxes.Show(TMessageKind::WarningYesNo, "Zieldatei " + output + " bereits vorhanden. Überschreiben?") ==
+                TMessageAnswer::Yes;
     }
     if (FDebugMode) convert = false;
     if (FClosing) return;
@@ -222,8 +222,8 @@ void TMainForm::StartButtonClick() {
       if (FCaptureOutput) {
         ProcessRunner.SetCommandLine(platform::Ansi2OEM(arguments));
       } else {
-        WriteBatchScript(scriptPath, MakeBatchScript(appDir, fragments.ConverterName, HPCheckbox->isChecked(),
-                                                     arguments));
+        WriteBatchScript(scriptPath,
+                         MakeBatchScript(appDir, fragments.ConverterName, HPCheckbox->isChecked(), arguments));
         const TBatchLaunch launch = MakeBatchLaunch(scriptPath, title, terminal);
         ProcessRunner.SetApplicationName(launch.ApplicationName);
         ProcessRunner.SetCommandLine(launch.CommandLine);

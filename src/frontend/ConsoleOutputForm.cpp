@@ -102,9 +102,7 @@ void TConsoleOutputForm::Clear() {
 
 void TConsoleOutputForm::AddInfoLine(const std::string& text) { AddLine(*InfoMemo, FInfoHasLines, text); }
 
-void TConsoleOutputForm::ReplaceInfoLine(const std::string& text) {
-  ReplaceLastLine(*InfoMemo, FInfoHasLines, text);
-}
+void TConsoleOutputForm::ReplaceInfoLine(const std::string& text) { ReplaceLastLine(*InfoMemo, FInfoHasLines, text); }
 
 void TConsoleOutputForm::AddErrorLine(const std::string& text) { AddLine(*ErrorMemo, FErrorHasLines, text); }
 

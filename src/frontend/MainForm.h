@@ -122,8 +122,7 @@ class TMainForm : public QMainWindow {
   bool FCaptureOutput = false;
   std::string FCurrentFile;
   std::string FLastErrorFile;
-  std::string FArgRate, FArgBits, FArgAtt, FArgTwoPass, FArgNormalize, FArgDither, FArgPdf,
-      FArgProfile, FArgTmpFile;
+  std::string FArgRate, FArgBits, FArgAtt, FArgTwoPass, FArgNormalize, FArgDither, FArgPdf, FArgProfile, FArgTmpFile;
   std::string FSettingsFile;
   bool FDebugMode = false;
   bool FCancelRequested = false;

@@ -7,10 +7,10 @@ namespace ratemill {
 const char* const kConverterDownloadAddress = "https://shibatch.sourceforge.net/";
 
 std::string MissingSSRCDefault() {
-  return std::string("Die Datei \"ssrc.exe\" wurde nicht im Programmverzeichnis gefunden. "
-                     "Sie können das Programm SSRC unter ") +
-         kConverterDownloadAddress +
-         " herunterladen und die benötigte EXE-Datei in das Verzeichnis \"%s\" kopieren." +
+  return std::string(
+             "Die Datei \"ssrc.exe\" wurde nicht im Programmverzeichnis gefunden. "
+             "Sie können das Programm SSRC unter ") +
+         kConverterDownloadAddress + " herunterladen und die benötigte EXE-Datei in das Verzeichnis \"%s\" kopieren." +
          "[[linebreak]]" + "Wollen Sie die Downloadseite von SSRC aufrufen?";
 }
 
@@ -28,38 +28,33 @@ std::array<TTextRow, kTextCount> BuildCatalogue() {
   return {{
       {0, "Group \"Files\"", kMainCap, "GroupFiles", kMainCap, "GroupFiles", "Dateien", "Dateien"},
       {1, "Group \"Options\"", kMain, "GroupOptions", kMain, "GroupOptions", "Optionen", "Optionen"},
-      {2, "Button \"add Files\"", kMain, "OpenButton", kMain, "OpenButton", "Dateien hinzufügen",
-       "Dateien hinzufügen"},
+      {2, "Button \"add Files\"", kMain, "OpenButton", kMain, "OpenButton", "Dateien hinzufügen", "Dateien hinzufügen"},
       {3, "Button \"delete\"", kMain, "DeleteButton", kMain, "DeleteButton", "Markierte Dateien &löschen",
        "Markierte Dateien &löschen"},
       {4, "Button \"cancel\"", kMain, "CancelButton", kMain, "CancelButton", "&Abbrechen", "&Abbrechen"},
-      {5, "Button \"find folder\"", kMain, "FindFolderButton", kMain, "FindFolderButton", "Suchen...",
-       "Suchen..."},
+      {5, "Button \"find folder\"", kMain, "FindFolderButton", kMain, "FindFolderButton", "Suchen...", "Suchen..."},
       {6, "Button \"All Files in a Directory Tree\"", kMain, "BatchButton", kMainCap, "BatchButton",
        "Verzeichnis mit Unterverzeichnissen", "Verzeichnis mit Unterverzeichnissen..."},
       {7, "Label \"Sample Rate\"", kMain, "LabelSampleRate", kMain, "LabelSampleRate", "Samplerate Zieldatei",
        "Samplerate Zieldatei"},
       {8, "DontChangeSampleRate", kMain, "DontChangeSampleRate", kMain, "DontChangeSampleRate", "nicht ändern",
        "nicht ändern"},
-      {9, "DontChangeBitRate", kMain, "DontChangeBitRate", kMain, "DontChangeBitRate", "nicht ändern",
-       "nicht ändern"},
-      {10, "LabelAttenuation", kMain, "LabelAttenuation", kMain, "LabelAttenuation",
-       "Signal-&Abschwächer in dB", "Signal-&Abschwächer in dB"},
+      {9, "DontChangeBitRate", kMain, "DontChangeBitRate", kMain, "DontChangeBitRate", "nicht ändern", "nicht ändern"},
+      {10, "LabelAttenuation", kMain, "LabelAttenuation", kMain, "LabelAttenuation", "Signal-&Abschwächer in dB",
+       "Signal-&Abschwächer in dB"},
       {11, "LabelTargetDir", kMain, "LabelTargetDir", kMain, "LabelTargetDir", "Ausgabe-&Verzeichnis",
        "Ausgabe-&Verzeichnis"},
-      {12, "LabelBits", kMain, "LabelBits", kMain, "LabelBits", "Anzahl &Bits Zieldatei",
-       "Anzahl &Bits Zieldatei"},
+      {12, "LabelBits", kMain, "LabelBits", kMain, "LabelBits", "Anzahl &Bits Zieldatei", "Anzahl &Bits Zieldatei"},
       {13, "LabelPDFofNoise", kMain, "LabelPDFofNoise", kMain, "LabelPDFofNoise", "Rauschen:", "Rauschen:"},
       {14, "CheckFast", kMain, "CheckFast", kMain, "CheckFast", "sch&nell", "sch&nell"},
       {15, "CheckTwoPass", kMain, "CheckTwoPass", kMain, "CheckTwoPass", "&Clippingschutz (Twopass processing)",
        "&Clippingschutz (Twopass processing)"},
-      {16, "CheckNormalize", kMain, "CheckNormalize", kMain, "CheckNormalize", "&Normalisieren",
-       "&Normalisieren"},
+      {16, "CheckNormalize", kMain, "CheckNormalize", kMain, "CheckNormalize", "&Normalisieren", "&Normalisieren"},
       {17, "GroupDither", kMain, "GroupDither", kMain, "GroupDither", "Dither", "Dither"},
       {18, "StartButton", kMain, "StartButton", kMain, "StartButton", "&Start", "&Start"},
       {19, "MissingSSRC", kMain, "MissingSSRC", kMain, "MissingSSRC", missing, missing},
-      {20, "NoFilesSelected", kMain, "NoFilesSelected", kMain, "NoFilesSelected",
-       "Achtung! Keine Dateien ausgewählt!", "Achtung! Keine Dateien ausgewählt!"},
+      {20, "NoFilesSelected", kMain, "NoFilesSelected", kMain, "NoFilesSelected", "Achtung! Keine Dateien ausgewählt!",
+       "Achtung! Keine Dateien ausgewählt!"},
       {21, "CreateNewDirQuery", kMain, "CreateNewDirQuery", kMain, "CreateNewDirQuery",
        "Das Verzeichnis %s existiert nicht. Soll es erzeugt werden?",
        "Das Verzeichnis %s existiert nicht. Soll es erzeugt werden?"},
@@ -78,8 +73,8 @@ std::array<TTextRow, kTextCount> BuildCatalogue() {
        "soll der Debugmodus deaktiviert werden?", "soll der Debugmodus deaktiviert werden?"},
       {29, "StatusCheckParameters", kMain, "StatusCheckingParameters", kMain, "StatusCheckingParameters",
        "Überprüfe Optionen...", "Überprüfe Optionen..."},
-      {30, "StatusProcessFile", kMain, "StatusProcessingFile", kMain, "StatusProcessingFile", "Bearbeite Datei:",
-       "Bearbeite Datei:"},
+      {30, "StatusProcessFile", kMain, "StatusProcessingFile", kMain, "StatusProcessingFile",
+       "Bearbeite Datei:", "Bearbeite Datei:"},
       {31, "TempFileCheckBox", kMain, "TempFileCheckBox", kMain, "TempFileCheckBox", "Temp-File:", "Temp-File:"},
       {32, "HPCheckBox", kMain, "HPCheckBox", kMain, "HPCheckbox", "Benutze SSRC_HP.exe", "Benutze SSRC_HP.exe"},
       {33, "UseOldBatchModeCheckbox", kMain, "UseOldBatchModeLabel", kMain, "UseOldBatchModeLabel",

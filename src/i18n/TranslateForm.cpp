@@ -124,9 +124,11 @@ void TTranslateForm::PlaceFixedColumn() {
 
 void TTranslateForm::UpdateToolTip(QTableWidgetItem* item) {
   // Only a text cut off by its column needs the tool tip to be read whole.
-  const int margin = 2 * (TranslateGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, TranslateGrid) + 1);
+  const int margin =
+      2 * (TranslateGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, TranslateGrid) + 1);
   const QString text = item->text();
-  const bool cut = TranslateGrid->fontMetrics().horizontalAdvance(text) + margin > TranslateGrid->columnWidth(item->column());
+  const bool cut =
+      TranslateGrid->fontMetrics().horizontalAdvance(text) + margin > TranslateGrid->columnWidth(item->column());
   item->setToolTip(cut ? text : QString());
 }
 
@@ -134,8 +136,7 @@ void TTranslateForm::FormCreate() { ApplyLanguage(); }
 
 void TTranslateForm::ApplyLanguage() {
   const platform::TIniFile file(LanguageFileName(FServices.AppDir));
-  CancelEditTranslationButton->setText(
-      QString::fromStdString(ReadWindowText(file, TTextId::TranslationCancelButton)));
+  CancelEditTranslationButton->setText(QString::fromStdString(ReadWindowText(file, TTextId::TranslationCancelButton)));
   SaveTranslationButton->setText(QString::fromStdString(ReadWindowText(file, TTextId::TranslationSaveButton)));
   setWindowTitle(QString::fromStdString(ReadWindowText(file, TTextId::TranslationWindowCaption)));
 }

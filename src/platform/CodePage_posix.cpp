@@ -62,13 +62,17 @@ std::u16string AnsiToUtf16(const std::string& text) {
     } else if (lead >= 0xE0 && lead <= 0xEF) {
       length = 3;
       cp = lead & 0x0F;
-      if (lead == 0xE0) low = 0xA0;         // no overlong forms
-      else if (lead == 0xED) high = 0x9F;   // no encoded surrogates
+      if (lead == 0xE0)
+        low = 0xA0;  // no overlong forms
+      else if (lead == 0xED)
+        high = 0x9F;  // no encoded surrogates
     } else if (lead >= 0xF0 && lead <= 0xF4) {
       length = 4;
       cp = lead & 0x07;
-      if (lead == 0xF0) low = 0x90;
-      else if (lead == 0xF4) high = 0x8F;   // nothing above U+10FFFF
+      if (lead == 0xF0)
+        low = 0x90;
+      else if (lead == 0xF4)
+        high = 0x8F;  // nothing above U+10FFFF
     } else {
       out.push_back(kReplacement);
       ++i;

@@ -50,9 +50,12 @@ bool TDirectorySearch::Next(TDirEntry& entry) {
     if (type == DT_UNKNOWN) {
       // Some file systems do not fill in the type; ask for it.
       if (fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) return true;
-      if (S_ISLNK(st.st_mode)) type = DT_LNK;
-      else if (S_ISDIR(st.st_mode)) type = DT_DIR;
-      else if (S_ISREG(st.st_mode)) type = DT_REG;
+      if (S_ISLNK(st.st_mode))
+        type = DT_LNK;
+      else if (S_ISDIR(st.st_mode))
+        type = DT_DIR;
+      else if (S_ISREG(st.st_mode))
+        type = DT_REG;
     }
     if (type == DT_LNK) {
       entry.IsSymlink = true;

@@ -8,9 +8,7 @@ namespace {
 // strerror_r comes in two shapes: the GNU one returns the text, the XSI one
 // fills the buffer and returns a status. Overloads pick whichever we got.
 [[maybe_unused]] const char* StrErrorResult(const char* text, const char*) { return text; }
-[[maybe_unused]] const char* StrErrorResult(int status, const char* buffer) {
-  return status == 0 ? buffer : "";
-}
+[[maybe_unused]] const char* StrErrorResult(int status, const char* buffer) { return status == 0 ? buffer : ""; }
 
 std::string SystemText(int code) {
   char buffer[256] = {};

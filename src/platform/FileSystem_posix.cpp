@@ -167,8 +167,8 @@ void WriteFileAtomically(const std::string& path, const std::string& content) {
   const std::string folder = ExtractFilePath(target);
   const std::string base = ExtractFileName(target);
   for (int attempt = 0; attempt < 100 && !fd.Valid(); ++attempt) {
-    tempName = folder + "." + base + ".tmp" + std::to_string(::getpid()) + "-" +
-               std::to_string(gTempCounter.fetch_add(1));
+    tempName =
+        folder + "." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(gTempCounter.fetch_add(1));
     // A new file gets 0666 less the umask, as any new file would.
     fd = TFileDescriptor(OpenRetrying(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
     if (!fd.Valid() && errno != EEXIST) RaiseLastOSError(errno);

@@ -53,9 +53,12 @@ std::size_t CutPosition(std::string_view text, std::size_t limit) {
   if (i == 0) return limit;
   const unsigned char lead = byte(i - 1);
   std::size_t length = 1;
-  if ((lead & 0xE0) == 0xC0) length = 2;
-  else if ((lead & 0xF0) == 0xE0) length = 3;
-  else if ((lead & 0xF8) == 0xF0) length = 4;
+  if ((lead & 0xE0) == 0xC0)
+    length = 2;
+  else if ((lead & 0xF0) == 0xE0)
+    length = 3;
+  else if ((lead & 0xF8) == 0xF0)
+    length = 4;
   return (length > 1 && 1 + continuations < length) ? i - 1 : limit;
 }
 
@@ -84,11 +87,11 @@ std::string EncodeValue(std::string_view value) {
 enum class TLineKind { Other, Section, Key };
 
 struct TLine {
-  std::string_view Text;    // without its line end
+  std::string_view Text;     // without its line end
   std::string_view LineEnd;  // "\r\n", "\n", "\r" or "" for an unterminated last line
   TLineKind Kind = TLineKind::Other;
-  std::string_view Name;          // section or key name, trimmed
-  std::size_t ValueStart = 0;     // key lines: offset of the text after "="
+  std::string_view Name;       // section or key name, trimmed
+  std::size_t ValueStart = 0;  // key lines: offset of the text after "="
 };
 
 TLine Classify(std::string_view text, std::string_view lineEnd, bool firstLine) {
@@ -125,7 +128,8 @@ std::vector<TLine> SplitLines(std::string_view content) {
       lines.push_back(Classify(content.substr(pos), {}, lines.empty()));
       break;
     }
-    const std::size_t endLength = (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') ? 2 : 1;
+    const std::size_t endLength =
+        (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') ? 2 : 1;
     lines.push_back(Classify(content.substr(pos, end - pos), content.substr(end, endLength), lines.empty()));
     pos = end + endLength;
   }
@@ -158,9 +162,12 @@ std::string FullPath(const std::string& fileName) {
 bool TryParseProfileInteger(const std::string& text, long& value) {
   auto digitValue = [](char c, int base) -> int {
     int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
     return d < base ? d : -1;
   };
   std::string_view rest = text;

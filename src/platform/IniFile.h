@@ -37,8 +37,7 @@ class TIniFile {
 
   const std::string& FileName() const { return FFileName; }
 
-  std::string ReadString(const std::string& section, const std::string& key,
-                         const std::string& defaultValue) const;
+  std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
   // Whole numbers: "0x"/"0X" followed by hex digits (at least three characters
   // in all), or a signed decimal number where a leading "$" marks hex. Anything
   // else, an empty value included, gives the default.

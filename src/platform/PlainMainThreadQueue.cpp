@@ -39,8 +39,7 @@ struct TPlainMainThreadQueue::TState {
 
 namespace {
 
-class TPlainMessageWindow : public IMessageWindow,
-                            public std::enable_shared_from_this<TPlainMessageWindow> {
+class TPlainMessageWindow : public IMessageWindow, public std::enable_shared_from_this<TPlainMessageWindow> {
  public:
   TPlainMessageWindow(std::shared_ptr<TPlainMainThreadQueue::TState> state, TMessageHandler handler)
       : FState(std::move(state)), FHandler(std::move(handler)) {}

@@ -40,8 +40,7 @@ int Collect(pid_t pid) {
 
 }  // namespace
 
-TChildProcess::TChildProcess(std::intptr_t id, TOsHandle waitHandle)
-    : FId(id), FWaitHandle(std::move(waitHandle)) {
+TChildProcess::TChildProcess(std::intptr_t id, TOsHandle waitHandle) : FId(id), FWaitHandle(std::move(waitHandle)) {
   std::lock_guard lock(gUncollectedLock);
   ++gUncollected;
 }

@@ -1,6 +1,6 @@
 #include <fcntl.h>
-#include <pthread.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -95,8 +95,7 @@ int NiceOf(std::uint32_t creationFlags) {
 // Between fork and exec only async-signal-safe calls: everything is prepared
 // before. Reports the failing step's errno through `errorPipe` and exits.
 [[noreturn]] void ExecChild(const char* file, char* const* argv, char* const* envp, const char* folder,
-                            const int* stdHandles, int nice, std::uint32_t flags, int maxFd,
-                            int errorPipe) {
+                            const int* stdHandles, int nice, std::uint32_t flags, int maxFd, int errorPipe) {
   int error = 0;
   // Every signal arrives blocked (see `SpawnProcess`): the handlers are reset
   // first, so none of ours can run in the child, then the mask is cleared.
@@ -222,10 +221,15 @@ TSpawnedChild SpawnProcess(const TSpawnRequest& request) {
     maxFd = static_cast<int>(limit.rlim_cur);
 
   TPipeEnds errorPipe = CreatePipe();
-  const TExecArguments exec{file.c_str(), argv.data(), environment,
+  const TExecArguments exec{file.c_str(),
+                            argv.data(),
+                            environment,
                             request.Folder.empty() ? nullptr : request.Folder.c_str(),
-                            useStdHandles ? stdHandles : nullptr, NiceOf(request.CreationFlags),
-                            request.CreationFlags, maxFd, static_cast<int>(errorPipe.Write.Get())};
+                            useStdHandles ? stdHandles : nullptr,
+                            NiceOf(request.CreationFlags),
+                            request.CreationFlags,
+                            maxFd,
+                            static_cast<int>(errorPipe.Write.Get())};
   const pid_t pid = StartChild(exec);
   if (pid < 0) throw ESystemError(-pid);
   errorPipe.Write.Reset();

@@ -16,7 +16,7 @@ struct TServices {
   IDialogs* Dialogs = nullptr;
   IShell* Shell = nullptr;
   IMainThreadQueue* Queue = nullptr;
-  std::string AppDir;  // the program's folder, ending with `PathDelim`
+  std::string AppDir;       // the program's folder, ending with `PathDelim`
   std::string AppFileName;  // the program's executable
 };
 

@@ -10,8 +10,8 @@ namespace ratemill {
 // closes it when it goes.
 class TConsoleThread : public TWaitForProcessThread {
  public:
-  TConsoleThread(std::shared_ptr<platform::TChildProcess> process,
-                 std::shared_ptr<platform::IMessageWindow> window, platform::TOsHandle inputWrite);
+  TConsoleThread(std::shared_ptr<platform::TChildProcess> process, std::shared_ptr<platform::IMessageWindow> window,
+                 platform::TOsHandle inputWrite);
 
  protected:
   void Execute() override;

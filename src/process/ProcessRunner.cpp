@@ -37,8 +37,8 @@ void TProcessRunner::SetWaitForTerminate(bool value) {
 
 const std::shared_ptr<platform::IMessageWindow>& TProcessRunner::Window() {
   if (!FWindow) {
-    FWindow = FQueue.CreateMessageWindow(
-        [this](unsigned message, std::uintptr_t wParam) { HandleMessage(message, wParam); });
+    FWindow =
+        FQueue.CreateMessageWindow([this](unsigned message, std::uintptr_t wParam) { HandleMessage(message, wParam); });
   }
   return FWindow;
 }
@@ -97,8 +97,7 @@ void TProcessRunner::Run() {
       childHandles.Store(TRWEHandles::kError, std::move(error.Write));
       runnerHandles.Store(TRWEHandles::kError, std::move(error.Read));
     } else {
-      childHandles.Store(TRWEHandles::kError,
-                         platform::DuplicateHandle(childHandles.Peek(TRWEHandles::kWrite)));
+      childHandles.Store(TRWEHandles::kError, platform::DuplicateHandle(childHandles.Peek(TRWEHandles::kWrite)));
     }
     platform::TPipeEnds input = platform::CreatePipe();
     childHandles.Store(TRWEHandles::kRead, std::move(input.Read));
@@ -120,8 +119,7 @@ void TProcessRunner::Run() {
   try {
     if (redirect) {
       SetWaiting(separateError ? 3 : 2);
-      auto thread = std::make_shared<TConsoleThread>(FProcess, FWindow,
-                                                     runnerHandles.Take(TRWEHandles::kWrite));
+      auto thread = std::make_shared<TConsoleThread>(FProcess, FWindow, runnerHandles.Take(TRWEHandles::kWrite));
       thread->SetOnFinished([this](TWaitForProcessThread& t) { WaitThreadFinished(t); });
       FWatchThread = thread;
       thread->Start();

@@ -5,13 +5,11 @@ namespace ratemill {
 using namespace platform;
 
 std::uint32_t ComputeCreationFlags(TProcessPriority priority, TRunnerFlags flags) {
-  static constexpr std::uint32_t kPriorityClasses[] = {
-      creation::kIdlePriorityClass, creation::kNormalPriorityClass, creation::kHighPriorityClass,
-      creation::kRealtimePriorityClass};
+  static constexpr std::uint32_t kPriorityClasses[] = {creation::kIdlePriorityClass, creation::kNormalPriorityClass,
+                                                       creation::kHighPriorityClass, creation::kRealtimePriorityClass};
   static constexpr std::uint32_t kFlagBits[] = {
-      creation::kDefaultErrorMode, creation::kNewConsole,    creation::kNewProcessGroup,
-      creation::kSeparateWowVdm,   creation::kSharedWowVdm,  creation::kSuspended,
-      creation::kUnicodeEnvironment, creation::kDetachedProcess};
+      creation::kDefaultErrorMode, creation::kNewConsole, creation::kNewProcessGroup,    creation::kSeparateWowVdm,
+      creation::kSharedWowVdm,     creation::kSuspended,  creation::kUnicodeEnvironment, creation::kDetachedProcess};
   std::uint32_t result = kPriorityClasses[static_cast<int>(priority)];
   for (int i = 0; i < 8; ++i) {
     if (flags.Contains(static_cast<TRunnerFlag>(i))) result |= kFlagBits[i];
@@ -20,8 +18,7 @@ std::uint32_t ComputeCreationFlags(TProcessPriority priority, TRunnerFlags flags
 }
 
 TStartupRecord ComputeStartupRecord(const TRunnerStartupInfo& info) {
-  static constexpr std::uint16_t kShowCommands[] = {0 /*swHide*/, 2 /*swMinimize*/, 3 /*swMaximize*/,
-                                                    1 /*swNormal*/};
+  static constexpr std::uint16_t kShowCommands[] = {0 /*swHide*/, 2 /*swMinimize*/, 3 /*swMaximize*/, 1 /*swNormal*/};
   TStartupRecord r;
   r.Desktop = info.Desktop;
   r.Title = info.Title;

@@ -8,8 +8,8 @@
 
 namespace ratemill {
 
-TReadThread::TReadThread(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window,
-                         unsigned message, std::uintptr_t notice)
+TReadThread::TReadThread(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window, unsigned message,
+                         std::uintptr_t notice)
     : FPipe(std::move(pipe)),
       FWindow(std::move(window)),
       FMessage(message),

@@ -26,8 +26,8 @@ class TReadThread : public std::enable_shared_from_this<TReadThread> {
   static constexpr std::size_t kMaxCapacity = 131072;
 
   // `notice` is posted with every data notice: the reader, never the thread.
-  TReadThread(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window,
-              unsigned message, std::uintptr_t notice);
+  TReadThread(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window, unsigned message,
+              std::uintptr_t notice);
   TReadThread(const TReadThread&) = delete;
   TReadThread& operator=(const TReadThread&) = delete;
 

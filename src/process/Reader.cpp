@@ -73,8 +73,7 @@ void TReader::StartReading(platform::TOsHandle pipe) {
   FStartsOnNewLine = true;
   FCurrentLine.clear();
   FCursor = 0;
-  auto thread = std::make_shared<TReadThread>(std::move(pipe), FRunner.Window(),
-                                              TProcessRunner::WM_RUNNER_READ,
+  auto thread = std::make_shared<TReadThread>(std::move(pipe), FRunner.Window(), TProcessRunner::WM_RUNNER_READ,
                                               reinterpret_cast<std::uintptr_t>(this));
   thread->SetOnFinished([this] { ReaderFinished(); });
   FThread = thread;
@@ -146,14 +145,11 @@ void TReader::ProcessPiece(const char* bytes, std::size_t count) {
       case bkTab:  // eight blanks, no tab stops
         WriteBlanks(8);
         break;
-      case bkLineFeed:
-        EmitLine(true);
-        break;
+      case bkLineFeed: EmitLine(true); break;
       case bkReturn:  // back to the start; later text overwrites the line
         FCursor = 0;
         break;
-      default:
-        break;
+      default: break;
     }
     at = next + 1;
   }

@@ -33,8 +33,7 @@ using TConsoleOptions = TFlagSet<TConsoleOption>;
 
 enum class TRunnerShowWindow { swHide, swMinimize, swMaximize, swNormal };
 
-using TRunnerReadEvent =
-    std::function<void(TProcessRunner& sender, const std::string& s, bool startsOnNewLine)>;
+using TRunnerReadEvent = std::function<void(TProcessRunner& sender, const std::string& s, bool startsOnNewLine)>;
 using TRunnerRawReadEvent = std::function<void(TProcessRunner& sender, const std::string& s)>;
 using TRunnerTerminateEvent = std::function<void(TProcessRunner& sender, std::uint32_t exitCode)>;
 
@@ -47,8 +46,7 @@ class EProcessRunnerError : public std::runtime_error {
 // Raised by `Run` for an empty environment entry.
 class EEnvironmentError : public std::runtime_error {
  public:
-  EEnvironmentError()
-      : std::runtime_error("String list passed to StringsToMultiSz cannot contain empty strings.") {}
+  EEnvironmentError() : std::runtime_error("String list passed to StringsToMultiSz cannot contain empty strings.") {}
 };
 
 }  // namespace ratemill

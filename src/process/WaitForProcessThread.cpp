@@ -36,13 +36,9 @@ void TWaitForProcessThread::Execute() {
   FProcess->WaitForInputIdle();
   std::uint32_t exitCode = 0;
   switch (FProcess->WaitForEndOrStop(FStopEvent, exitCode)) {
-    case platform::TWaitOutcome::woEnded:
-      FExitCode = exitCode;
-      break;
-    case platform::TWaitOutcome::woStopped:
-      break;
-    case platform::TWaitOutcome::woFailed:
-      throw platform::ESystemError(0);
+    case platform::TWaitOutcome::woEnded: FExitCode = exitCode; break;
+    case platform::TWaitOutcome::woStopped: break;
+    case platform::TWaitOutcome::woFailed: throw platform::ESystemError(0);
   }
 }
 

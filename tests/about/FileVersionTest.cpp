@@ -38,7 +38,12 @@ TEST_P(FileVersionStampTest, ReadsTheStampFromTheFile) {
 }
 
 const TStampCase kStampCases[] = {
-    {"StampAmongBinaryBytes", std::string("\x7f" "ELF\0\0\x01", 7) + "<M>2.5.17.300;" + std::string("\0\xff", 2), "2.5.17.300"},
+    {"StampAmongBinaryBytes",
+     std::string("\x7f"
+                 "ELF\0\0\x01",
+                 7) +
+         "<M>2.5.17.300;" + std::string("\0\xff", 2),
+     "2.5.17.300"},
     {"LargestNumbers", "<M>65535.65535.65535.65535;", "65535.65535.65535.65535"},
     {"LeadingZerosAreNumbers", "<M>01.002.0003.00004;", "1.2.3.4"},
     {"BareMarkerBeforeTheStamp", std::string("<M>\0junk<M>", 11) + "3.1.4.1;", "3.1.4.1"},

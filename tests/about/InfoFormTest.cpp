@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSet>
 #include <QStringList>
 #include <QTableWidget>
-#include <QListWidget>
 #include <QTest>
 #include <filesystem>
 
@@ -55,7 +55,8 @@ void InfoFormTest::showsVersionOfTheProgramFile_data() {
   QTest::addColumn<QString>("programFile");
   QTest::addColumn<QString>("expected");
   QTest::newRow("stamped program") << RATEMILL_PROGRAM << RATEMILL_FILE_VERSION;
-  QTest::newRow("no such file") << "/nonexistent/ratemill" << "";
+  QTest::newRow("no such file") << "/nonexistent/ratemill"
+                                << "";
 }
 
 void InfoFormTest::showsVersionOfTheProgramFile() {
@@ -92,10 +93,14 @@ void InfoFormTest::picturesAndNameLookAsIntended() {
 void InfoFormTest::linksOpenTheirAddresses_data() {
   QTest::addColumn<QString>("label");
   QTest::addColumn<QString>("address");
-  QTest::newRow("maker") << "MakerLinkLabel" << "https://ratemill.example.org/";
-  QTest::newRow("converter") << "ConverterLinkLabel" << "https://shibatch.sourceforge.net/";
-  QTest::newRow("library") << "LibraryLinkLabel" << "https://www.qt.io/";
-  QTest::newRow("mail") << "MailLinkLabel" << "mailto:bugs@ratemill.example.org";
+  QTest::newRow("maker") << "MakerLinkLabel"
+                         << "https://ratemill.example.org/";
+  QTest::newRow("converter") << "ConverterLinkLabel"
+                             << "https://shibatch.sourceforge.net/";
+  QTest::newRow("library") << "LibraryLinkLabel"
+                           << "https://www.qt.io/";
+  QTest::newRow("mail") << "MailLinkLabel"
+                        << "mailto:bugs@ratemill.example.org";
 }
 
 TLinkLabel* LinkByName(TInfoForm& info, const QString& name) {
@@ -160,17 +165,28 @@ void InfoFormTest::debugModeSwitch_data() {
   QTest::addColumn<bool>("debugMode");
   QTest::addColumn<QString>("status");
 
-  QTest::newRow("on, O.K.") << "yes ok" << "E" << true << "Debugmode";
-  QTest::newRow("on, then off in a later visit") << "yes ok | yes ok" << "ED" << false << "";
-  QTest::newRow("on, close box keeps the panel empty") << "yes closebox" << "E" << true << "";
-  QTest::newRow("on, close box, then O.K. shows it") << "yes closebox | ok" << "E" << true << "Debugmode";
-  QTest::newRow("off, close box keeps the marker") << "yes ok | yes closebox" << "ED" << false << "Debugmode";
-  QTest::newRow("no leaves it off") << "no ok" << "E" << false << "";
-  QTest::newRow("no leaves it on") << "yes ok | no ok" << "ED" << true << "Debugmode";
-  QTest::newRow("box closed leaves it off") << "closed ok" << "E" << false << "";
-  QTest::newRow("two switches in one visit") << "yes yes ok" << "ED" << false << "";
-  QTest::newRow("switch, refuse, switch back") << "yes no yes ok" << "EDD" << false << "";
-  QTest::newRow("O.K. alone") << "ok" << "" << false << "";
+  QTest::newRow("on, O.K.") << "yes ok"
+                            << "E" << true << "Debugmode";
+  QTest::newRow("on, then off in a later visit") << "yes ok | yes ok"
+                                                 << "ED" << false << "";
+  QTest::newRow("on, close box keeps the panel empty") << "yes closebox"
+                                                       << "E" << true << "";
+  QTest::newRow("on, close box, then O.K. shows it") << "yes closebox | ok"
+                                                     << "E" << true << "Debugmode";
+  QTest::newRow("off, close box keeps the marker") << "yes ok | yes closebox"
+                                                   << "ED" << false << "Debugmode";
+  QTest::newRow("no leaves it off") << "no ok"
+                                    << "E" << false << "";
+  QTest::newRow("no leaves it on") << "yes ok | no ok"
+                                   << "ED" << true << "Debugmode";
+  QTest::newRow("box closed leaves it off") << "closed ok"
+                                            << "E" << false << "";
+  QTest::newRow("two switches in one visit") << "yes yes ok"
+                                             << "ED" << false << "";
+  QTest::newRow("switch, refuse, switch back") << "yes no yes ok"
+                                               << "EDD" << false << "";
+  QTest::newRow("O.K. alone") << "ok"
+                              << "" << false << "";
 }
 
 void InfoFormTest::debugModeSwitch() {
@@ -213,8 +229,7 @@ void InfoFormTest::debugModeSwitch() {
 }
 
 void InfoFormTest::questionsComeFromTheLanguageFile() {
-  test::TAboutWindows windows(
-      "[INFO WINDOW]\r\nEnableDebugModeQuery=Debug on?\r\nDisableDebugModeQuery=\r\n");
+  test::TAboutWindows windows("[INFO WINDOW]\r\nEnableDebugModeQuery=Debug on?\r\nDisableDebugModeQuery=\r\n");
   windows.Fixture.Boxes.Answer(TMessageAnswer::Yes);
   windows.Fixture.Boxes.Answer(TMessageAnswer::Yes);
   windows.Info->ProgramNameLabelClick();

@@ -48,9 +48,9 @@ void MakeFile(const test::TTempDir& dir, const std::string& relative) {
 // hidden folder, files that are not WAV files, an upper-case extension and a
 // file name holding a line break.
 void MakeTree(const test::TTempDir& dir) {
-  for (const char* relative : {"tree/a1.wav", "tree/a2.wav", "tree/notes.txt", "tree/B/b.wav", "tree/C/c.wav",
-                               "tree/C/D/d.wav", "tree/.hidden/h.wav", "loose/x.wav", "loose/LOUD.WAV",
-                               "loose/readme.txt", "loose/line\nbreak.wav"}) {
+  for (const char* relative :
+       {"tree/a1.wav", "tree/a2.wav", "tree/notes.txt", "tree/B/b.wav", "tree/C/c.wav", "tree/C/D/d.wav",
+        "tree/.hidden/h.wav", "loose/x.wav", "loose/LOUD.WAV", "loose/readme.txt", "loose/line\nbreak.wav"}) {
     MakeFile(dir, relative);
   }
   std::filesystem::create_directories(dir / "empty/sub");
@@ -79,12 +79,9 @@ enum class TButton { Open, BatchAdd, FindFolder };
 
 QPushButton* ButtonOf(const TMainForm& form, TButton button) {
   switch (button) {
-    case TButton::Open:
-      return form.OpenButton;
-    case TButton::BatchAdd:
-      return form.BatchAddFilesButton;
-    case TButton::FindFolder:
-      return form.FindFolderButton;
+    case TButton::Open: return form.OpenButton;
+    case TButton::BatchAdd: return form.BatchAddFilesButton;
+    case TButton::FindFolder: return form.FindFolderButton;
   }
   return nullptr;
 }
@@ -176,21 +173,19 @@ void FileListTest::additionsFollowTheOldEntries_data() {
       << TButton::Open << fileChoice << fileChoice << true;
   QTest::newRow("folder tree, depth first, hidden folder skipped")
       << TButton::BatchAdd << QStringList{"<tmp>tree"} << tree << true;
-  QTest::newRow("folder chosen with its delimiter")
-      << TButton::BatchAdd << QStringList{"<tmp>tree/C/"} << QStringList{"<tmp>tree/C/c.wav", "<tmp>tree/C/D/d.wav"}
-      << true;
-  QTest::newRow("folder tree without WAV files") << TButton::BatchAdd << QStringList{"<tmp>empty"} << QStringList{}
-                                                 << true;
+  QTest::newRow("folder chosen with its delimiter") << TButton::BatchAdd << QStringList{"<tmp>tree/C/"}
+                                                    << QStringList{"<tmp>tree/C/c.wav", "<tmp>tree/C/D/d.wav"} << true;
+  QTest::newRow("folder tree without WAV files")
+      << TButton::BatchAdd << QStringList{"<tmp>empty"} << QStringList{} << true;
   QTest::newRow("dropped files and folders in their order")
-      << TButton::FindFolder
-      << QStringList{"<tmp>loose/LOUD.WAV", "<tmp>loose/readme.txt", "<tmp>tree/C", "<tmp>gone.wav",
-                     "<tmp>loose/line\nbreak.wav", "<tmp>loose/x.wav"}
+      << TButton::FindFolder << QStringList{"<tmp>loose/LOUD.WAV", "<tmp>loose/readme.txt",      "<tmp>tree/C",
+                                            "<tmp>gone.wav",       "<tmp>loose/line\nbreak.wav", "<tmp>loose/x.wav"}
       << QStringList{"<tmp>loose/LOUD.WAV", "<tmp>tree/C/c.wav", "<tmp>tree/C/D/d.wav", "<tmp>loose/line\nbreak.wav",
                      "<tmp>loose/x.wav"}
       << true;
   QTest::newRow("dropped nothing usable")
-      << TButton::FindFolder << QStringList{"<tmp>loose/readme.txt", "<tmp>gone.wav", "<tmp>empty", ""}
-      << QStringList{} << false;
+      << TButton::FindFolder << QStringList{"<tmp>loose/readme.txt", "<tmp>gone.wav", "<tmp>empty", ""} << QStringList{}
+      << false;
 }
 
 void FileListTest::additionsFollowTheOldEntries() {
@@ -225,9 +220,7 @@ void FileListTest::additionsFollowTheOldEntries() {
       fixture.Dialogs.NextBrowseFolder(chosen.front().toStdString());
       form->BatchAddFilesButton->click();
       break;
-    case TButton::FindFolder:
-      form->AddDroppedPaths(ToStd(chosen));
-      break;
+    case TButton::FindFolder: form->AddDroppedPaths(ToStd(chosen)); break;
   }
 
   QCOMPARE(fixture.Dialogs.Unanswered, 0);
@@ -326,10 +319,9 @@ void FileListTest::droppingOntoTheList_data() {
   QTest::addColumn<QStringList>("added");
 
   const Qt::DropActions copyOrMove = Qt::CopyAction | Qt::MoveAction;
-  QTest::newRow("a WAV file") << QStringList{"<tmp>loose/x.wav"} << copyOrMove
-                              << Qt::KeyboardModifiers(Qt::NoModifier) << true << QStringList{"<tmp>loose/x.wav"};
-  QTest::newRow("a folder") << QStringList{"<tmp>tree"} << copyOrMove << Qt::KeyboardModifiers(Qt::NoModifier)
-                            << true
+  QTest::newRow("a WAV file") << QStringList{"<tmp>loose/x.wav"} << copyOrMove << Qt::KeyboardModifiers(Qt::NoModifier)
+                              << true << QStringList{"<tmp>loose/x.wav"};
+  QTest::newRow("a folder") << QStringList{"<tmp>tree"} << copyOrMove << Qt::KeyboardModifiers(Qt::NoModifier) << true
                             << QStringList{"<tmp>tree/a1.wav", "<tmp>tree/a2.wav", "<tmp>tree/B/b.wav",
                                            "<tmp>tree/C/c.wav", "<tmp>tree/C/D/d.wav"};
   QTest::newRow("folders and files in their order")

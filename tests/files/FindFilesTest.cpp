@@ -52,24 +52,19 @@ TEST(FindFilesRecursive, TreesGiveTheirMatchingFilesDepthFirst) {
   const std::vector<TTreeCase> cases = {
       {"own files first, then each subfolder's whole tree",
        // Made in an order unlike the expected one.
-       {"A/C/D/d.wav", "A/C/c.wav", "A/a2.wav", "A/B/b.wav", "A/a1.wav", "A/notes.txt",
-        "A/C/readme"},
+       {"A/C/D/d.wav", "A/C/c.wav", "A/a2.wav", "A/B/b.wav", "A/a1.wav", "A/notes.txt", "A/C/readme"},
        {"a1.wav", "a2.wav", "B/b.wav", "C/c.wav", "C/D/d.wav"}},
       {"non-recursive stays in the folder", {"A/a.wav", "A/B/b.wav"}, {"a.wav"}, false},
-      {"WAV files only in a hidden folder add nothing", {"A/.hidden/x.wav", "A/.hidden/S/y.wav"},
-       {}},
+      {"WAV files only in a hidden folder add nothing", {"A/.hidden/x.wav", "A/.hidden/S/y.wav"}, {}},
       {"a hidden file is listed", {"A/.x.wav", "A/y.wav"}, {".x.wav", "y.wav"}},
       {"letter case is ignored", {"A/TAKE1.WAV", "A/Mixed.Wav"}, {"Mixed.Wav", "TAKE1.WAV"}},
-      {"names in byte order", {"A/b.wav", "A/B.wav", "A/_.wav", "A/a.wav"},
-       {"B.wav", "_.wav", "a.wav", "b.wav"}},
+      {"names in byte order", {"A/b.wav", "A/B.wav", "A/_.wav", "A/a.wav"}, {"B.wav", "_.wav", "a.wav", "b.wav"}},
       {"near misses are not listed", {"A/a.wav.bak", "A/wav", "A/a.wave", "A/awav"}, {}},
-      {"a folder named like a WAV file is entered, not listed", {"A/x.wav/y.wav"},
-       {"x.wav/y.wav"}},
+      {"a folder named like a WAV file is entered, not listed", {"A/x.wav/y.wav"}, {"x.wav/y.wav"}},
       // A named pipe would leave the converter waiting for ever.
       {"only regular files", {"A/", "fifo|A/pipe.wav", "A/real.wav"}, {"real.wav"}},
       {"links to files are listed, links to folders not entered, a loop ends",
-       {"A/sub/s.wav", "A/sub/up -> ..", "A/link.wav -> sub/s.wav", "A/dirlink -> sub",
-        "A/sub/self -> ."},
+       {"A/sub/s.wav", "A/sub/up -> ..", "A/link.wav -> sub/s.wav", "A/dirlink -> sub", "A/sub/self -> ."},
        {"link.wav", "sub/s.wav"}},
       {"a dangling link is neither listed nor entered, the scan goes on",
        {"A/a/x.wav", "A/b -> gone", "A/c/y.wav", "A/dead.wav -> nowhere.wav"},
@@ -133,7 +128,7 @@ TEST(MatchesMask, WildcardsIgnoringLetterCase) {
       {"abc", "a?c", true},
       {"ac", "a?c", false},
       {"abbc", "a?c", false},
-      {"\xC3\xA4.wav", "?.wav", true},  // "?" is one character, also beyond ASCII
+      {"\xC3\xA4.wav", "?.wav", true},          // "?" is one character, also beyond ASCII
       {"\xC3\x84.wav", "\xC3\xA4.wav", false},  // case folding covers ASCII only
       {"mississippi", "m*iss*ppi", true},
       {"mississippi", "m*iss*ppx", false},
@@ -146,8 +141,7 @@ TEST(MatchesMask, WildcardsIgnoringLetterCase) {
       {"a.b", "*.*", true},
       {"a*b", "a*b", true},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(MatchesMask(c.Name, c.Mask), c.Matches) << c.Name << " ~ " << c.Mask;
+  for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.Name, c.Mask), c.Matches) << c.Name << " ~ " << c.Mask;
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ class TBench {
     Form->ComboSampleRate->setCurrentIndex(3);  // 48000
     Form->ComboBits->setCurrentIndex(3);        // 24
     Form->AttenuateDBEdit->setText("0");
-    Form->NoiseComboBox->setCurrentIndex(0);    // default
+    Form->NoiseComboBox->setCurrentIndex(0);  // default
     Form->Dither2Option->setChecked(true);
     Form->CheckTwoPass->setChecked(false);
     Form->CheckNormalize->setChecked(false);
@@ -239,8 +239,7 @@ void BatchRunTest::captureModeConvertsEveryFileIntoTheTypedFolder() {
   std::string status;
   bench.WhileConverting(b, [&] {
     cancelShown = !bench.Form->CancelButton->isHidden();
-    busy = QApplication::overrideCursor() != nullptr &&
-           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    busy = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
     status = bench.Form->StatusText(0);
     startHidden = true;
   });
@@ -352,8 +351,7 @@ void BatchRunTest::cancelDuringSecondOfThreeAndASecondStart() {
 
   QVERIFY(startShownAfterCancel);
   const std::string outB = bench.Sources / "b_48-24.wav";
-  QCOMPARE(bench.Calls(),
-           (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav"), TBench::Argv(b, outB)}));
+  QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav"), TBench::Argv(b, outB)}));
   // b ran to its end; c never started.
   const auto format = test::ReadWavFormat(outB);
   QVERIFY(format.has_value() && format->HasData && format->DataSize > 0);
@@ -449,8 +447,8 @@ void BatchRunTest::oldBatchModeRunsTheScript() {
   const std::string outA = bench.Sources / "a_48-24.wav";
   const std::string outB = bench.Sources / "b_48-24.wav";
   const std::string appDir = bench.Fixture.AppDir();
-  const std::string echoed = std::string(hp ? "ssrc_hp" : "ssrc") + "  --rate 48000 --bits 24 --dither 2 \"" + b +
-                             "\" \"" + outB + "\"";
+  const std::string echoed =
+      std::string(hp ? "ssrc_hp" : "ssrc") + "  --rate 48000 --bits 24 --dither 2 \"" + b + "\" \"" + outB + "\"";
   const std::string expectedScript = "#!/bin/sh\ncd '" + appDir + "' || exit 1\nprintf '%s\\n' '" + echoed + "'\n'./" +
                                      (hp ? "ssrc_hp.exe" : "ssrc.exe") +
                                      "' '--rate' '48000' '--bits' '24' '--dither' '2' '" + b + "' '" + outB + "'\n";
@@ -529,7 +527,8 @@ void BatchRunTest::temporaryFileFolder() {
   QFETCH(bool, refused);
   TBench bench;  // with an empty list: the temporary file is checked first
   bench.Form->TempFileCheckBox->setChecked(true);
-  bench.Form->TempFilenameEdit->SetFileName(fileName.replace("<tmp>", QString::fromStdString(bench.Scratch.Path())).toStdString());
+  bench.Form->TempFilenameEdit->SetFileName(
+      fileName.replace("<tmp>", QString::fromStdString(bench.Scratch.Path())).toStdString());
   bench.Form->FMsgNoTmpFileName = "Kein Temp";
   bench.Form->FMsgNoFilesSelected = "Keine Dateien";
   bench.Console->AddInfoLine("earlier info");
@@ -635,22 +634,11 @@ void BatchRunTest::consolePanesHoldTheExactLines() {
   const std::string outA = bench.Sources / "a_48-24.wav";
   const std::string outB = bench.Sources / "b_48-24.wav";
   auto converterLines = [](const std::string& source, const std::string& output, const std::string& input) {
-    return Lines{"Ratemill test converter 1.0 (stand-in for ssrc)",
-                 "",
-                 "Source file : " + source,
-                 "Destination file : " + output,
-                 "Input : " + input,
-                 "Output : 48000Hz, 24bit",
-                 "Attenuation : 0dB",
-                 "Dither type : 2, PDF : default",
-                 "Profile : standard",
-                 "Two-pass : off, normalize : off",
-                 "",
+    return Lines{"Ratemill test converter 1.0 (stand-in for ssrc)", "", "Source file : " + source,
+                 "Destination file : " + output, "Input : " + input, "Output : 48000Hz, 24bit", "Attenuation : 0dB",
+                 "Dither type : 2, PDF : default", "Profile : standard", "Two-pass : off, normalize : off", "",
                  // "   0% processed" and then, after a carriage return, this:
-                 " 100% processed, ETA =   0sec",
-                 "peak : 0.500000 (-6.02dB)",
-                 "done",
-                 ""};
+                 " 100% processed, ETA =   0sec", "peak : 0.500000 (-6.02dB)", "done", ""};
   };
   Lines info{"====>  Processing file: " + a};
   for (const std::string& line : converterLines(a, outA, "44100Hz, 16bit, 2ch")) info.push_back(line);
@@ -694,8 +682,7 @@ void BatchRunTest::errorHeaders_data() {
       << "a=first\nhalf\rwhole\nthird" << QStringList{"<H:a>", "<C:a>", "first", "whole", "third", ""};
   QTest::newRow("the same file twice in a row, one header")
       << "a=one,a=two" << QStringList{"<H:a>", "<C:a>", "one", "", "two", ""};
-  QTest::newRow("a new run starting with the file of the last header")
-      << "a=one|a=two" << QStringList{"two", ""};
+  QTest::newRow("a new run starting with the file of the last header") << "a=one|a=two" << QStringList{"two", ""};
   QTest::newRow("a new run with another file") << "a=one|b=two" << QStringList{"<H:b>", "<C:b>", "two", ""};
 }
 

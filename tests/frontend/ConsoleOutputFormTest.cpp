@@ -1,8 +1,8 @@
 // The console output window: its look, adding and replacing lines, following
 // new lines only from the bottom, and closing.
 #include <QGuiApplication>
-#include <QPointer>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -92,8 +92,8 @@ void ConsoleOutputFormTest::addingAndReplacingLines_data() {
   // may split the line, or rewriting it would replace only its tail.
   QTest::newRow("block breaks inside a line show as blanks")
       << QStringList{"+x", QString::fromUtf8("+a\nb\u2029c\rd"), "=e\nf"} << QStringList{"x", "e f"};
-  QTest::newRow("8-bit text as the converter wrote it")
-      << QStringList{QString::fromUtf8("+Datei: Überschrift.wav")} << QStringList{QString::fromUtf8("Datei: Überschrift.wav")};
+  QTest::newRow("8-bit text as the converter wrote it") << QStringList{QString::fromUtf8("+Datei: Überschrift.wav")}
+                                                        << QStringList{QString::fromUtf8("Datei: Überschrift.wav")};
 }
 
 void ConsoleOutputFormTest::addingAndReplacingLines() {
@@ -106,9 +106,9 @@ void ConsoleOutputFormTest::addingAndReplacingLines() {
     QPlainTextEdit* Other;
     void (TConsoleOutputForm::*Add)(const std::string&);
     void (TConsoleOutputForm::*Replace)(const std::string&);
-  } panes[] = {{form.InfoMemo, form.ErrorMemo, &TConsoleOutputForm::AddInfoLine, &TConsoleOutputForm::ReplaceInfoLine},
-               {form.ErrorMemo, form.InfoMemo, &TConsoleOutputForm::AddErrorLine,
-                &TConsoleOutputForm::ReplaceErrorLine}};
+  } panes[] = {
+      {form.InfoMemo, form.ErrorMemo, &TConsoleOutputForm::AddInfoLine, &TConsoleOutputForm::ReplaceInfoLine},
+      {form.ErrorMemo, form.InfoMemo, &TConsoleOutputForm::AddErrorLine, &TConsoleOutputForm::ReplaceErrorLine}};
   for (const auto& p : panes) {
     form.Clear();
     for (const QString& operation : operations) {

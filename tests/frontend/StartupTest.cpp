@@ -63,12 +63,11 @@ void StartupTest::missingConverterShowsBoxAndEnds_data() {
   QTest::newRow("default text, yes") << QString() << true << defaultText;
   QTest::newRow("default text, no") << QString() << false << defaultText;
   QTest::newRow("translated, markers in mixed case")
-      << "[MAIN WINDOW]\r\nmissingssrc=Missing in %s[[LineBreak]]Download?[[LINEBREAK]]end\r\n" << false
-      << "Missing in <dir>\r\nDownload?\r\nend";
+      << "[MAIN WINDOW]\r\nmissingssrc=Missing in %s[[LineBreak]]Download?[[LINEBREAK]]end\r\n"
+      << false << "Missing in <dir>\r\nDownload?\r\nend";
   QTest::newRow("several directives") << "[main window]\nMissingSSRC=%s %s %d %\n" << true << "<dir> %s %d %";
   QTest::newRow("lone percent") << "[main window]\nMissingSSRC=%\n" << false << "%";
-  QTest::newRow("percent after the placeholder") << "[main window]\nMissingSSRC=100%s%%\n" << false
-                                                 << "100<dir>%%";
+  QTest::newRow("percent after the placeholder") << "[main window]\nMissingSSRC=100%s%%\n" << false << "100<dir>%%";
   QTest::newRow("no placeholder") << "[main window]\nMissingSSRC=Fehlt.\n" << false << "Fehlt.";
 }
 
@@ -243,7 +242,8 @@ void StartupTest::browsingForTheTempFile_data() {
   QTest::addColumn<QString>("chosen");
   QTest::addColumn<QString>("expected");
   QTest::newRow("cancelled") << true << QString() << QString();
-  QTest::newRow("chosen path with blanks") << false << "/tmp/my temp/x.raw" << "/tmp/my temp/x.raw";
+  QTest::newRow("chosen path with blanks") << false << "/tmp/my temp/x.raw"
+                                           << "/tmp/my temp/x.raw";
 }
 
 void StartupTest::browsingForTheTempFile() {

@@ -23,22 +23,22 @@ TEST_P(MissingConverterMessageTest, FormatsSafely) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, MissingConverterMessageTest,
-    testing::Values(
-        TFormatCase{"OnePlaceholder", "Kopieren nach \"%s\".", "/opt/rm/", "Kopieren nach \"/opt/rm/\"."},
-        TFormatCase{"NoPlaceholder", "Kein Platzhalter", "/opt/rm/", "Kein Platzhalter"},
-        TFormatCase{"Empty", "", "/opt/rm/", ""},
-        TFormatCase{"SeveralDirectives", "%s %s %d %", "/p/", "/p/ %s %d %"},
-        TFormatCase{"LonePercent", "%", "/p/", "%"},
-        TFormatCase{"TrailingPercentAfterPlaceholder", "100%s%%", "/p/", "100/p/%%"},
-        TFormatCase{"IntegerDirectiveFirst", "%d vor %s", "/p/", "%d vor /p/"},
-        TFormatCase{"WideDirectives", "%ls %n %*d %s", "/p/", "%ls %n %*d /p/"},
-        TFormatCase{"MarkerAnyCase", "a[[linebreak]]b[[LineBreak]]c[[LINEBREAK]]d", "/p/", "a\r\nb\r\nc\r\nd"},
-        TFormatCase{"MarkersBackToBack", "[[lineBREAK]][[linebreak]]", "/p/", "\r\n\r\n"},
-        TFormatCase{"MarkerCutShort", "x[[linebreak]", "/p/", "x[[linebreak]"},
-        TFormatCase{"MarkerAndPlaceholder", "in \"%s\"[[LineBreak]]laden?", "/p/", "in \"/p/\"\r\nladen?"},
-        // The folder is filled in last and only once: its own "%s" and
-        // markers are part of a path, not of the template.
-        TFormatCase{"FolderIsNotReinterpreted", "%s|%s", "/a%s[[linebreak]]/", "/a%s[[linebreak]]/|%s"}),
+    testing::Values(TFormatCase{"OnePlaceholder", "Kopieren nach \"%s\".", "/opt/rm/", "Kopieren nach \"/opt/rm/\"."},
+                    TFormatCase{"NoPlaceholder", "Kein Platzhalter", "/opt/rm/", "Kein Platzhalter"},
+                    TFormatCase{"Empty", "", "/opt/rm/", ""},
+                    TFormatCase{"SeveralDirectives", "%s %s %d %", "/p/", "/p/ %s %d %"},
+                    TFormatCase{"LonePercent", "%", "/p/", "%"},
+                    TFormatCase{"TrailingPercentAfterPlaceholder", "100%s%%", "/p/", "100/p/%%"},
+                    TFormatCase{"IntegerDirectiveFirst", "%d vor %s", "/p/", "%d vor /p/"},
+                    TFormatCase{"WideDirectives", "%ls %n %*d %s", "/p/", "%ls %n %*d /p/"},
+                    TFormatCase{"MarkerAnyCase", "a[[linebreak]]b[[LineBreak]]c[[LINEBREAK]]d", "/p/",
+                                "a\r\nb\r\nc\r\nd"},
+                    TFormatCase{"MarkersBackToBack", "[[lineBREAK]][[linebreak]]", "/p/", "\r\n\r\n"},
+                    TFormatCase{"MarkerCutShort", "x[[linebreak]", "/p/", "x[[linebreak]"},
+                    TFormatCase{"MarkerAndPlaceholder", "in \"%s\"[[LineBreak]]laden?", "/p/", "in \"/p/\"\r\nladen?"},
+                    // The folder is filled in last and only once: its own "%s" and
+                    // markers are part of a path, not of the template.
+                    TFormatCase{"FolderIsNotReinterpreted", "%s|%s", "/a%s[[linebreak]]/", "/a%s[[linebreak]]/|%s"}),
     [](const testing::TestParamInfo<TFormatCase>& info) { return std::string(info.param.Name); });
 
 TEST(MissingConverterMessageTest, DefaultTextNamesFolderAndAddressAndAsksOnASecondLine) {

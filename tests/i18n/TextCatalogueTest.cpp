@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cctype>
+#include <filesystem>
 #include <set>
 #include <utility>
 
@@ -119,16 +119,16 @@ TEST_F(LanguageFileTest, ReadsValuesWhateverTheirSpelling) {
   const TCase cases[] = {
       {"upper-case header and key", "[MAIN WINDOW]\r\nSTARTBUTTON=Los\r\n", TTextId::StartButton, "Los", "Los"},
       {"empty value is no default", "[main window]\r\nStartButton=\r\n", TTextId::StartButton, "", ""},
-      {"double quotes and blanks", "[main window]\r\nStartButton =  \"  Los \"  \r\n", TTextId::StartButton,
-       "  Los ", "  Los "},
-      {"single quotes", "[info window]\r\nTranslateButton='Übersetzen'\r\n", TTextId::InfoTranslateButton,
-       "Übersetzen", "Übersetzen"},
-      {"one key for both spellings of the high-precision box", "[main window]\nhpcheckbox=HP\n",
-       TTextId::HPCheckBox, "HP", "HP"},
-      {"section spelled as the editor writes it", "[main window]\nBatchButton=Baum\n", TTextId::BatchButton,
-       "Baum", "Baum"},
-      {"key in another section is not the text", "[info window]\nStartButton=Los\n", TTextId::StartButton,
-       "&Start", "&Start"},
+      {"double quotes and blanks", "[main window]\r\nStartButton =  \"  Los \"  \r\n", TTextId::StartButton, "  Los ",
+       "  Los "},
+      {"single quotes", "[info window]\r\nTranslateButton='Übersetzen'\r\n", TTextId::InfoTranslateButton, "Übersetzen",
+       "Übersetzen"},
+      {"one key for both spellings of the high-precision box", "[main window]\nhpcheckbox=HP\n", TTextId::HPCheckBox,
+       "HP", "HP"},
+      {"section spelled as the editor writes it", "[main window]\nBatchButton=Baum\n", TTextId::BatchButton, "Baum",
+       "Baum"},
+      {"key in another section is not the text", "[info window]\nStartButton=Los\n", TTextId::StartButton, "&Start",
+       "&Start"},
       {"value cut after 2047 characters", "[main window]\nNoFilesSelected=" + longValue + "\n",
        TTextId::NoFilesSelected, std::string(2047, 'x'), std::string(2047, 'x')},
   };

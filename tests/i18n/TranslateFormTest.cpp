@@ -2,10 +2,10 @@
 // back, cancelling, failed saves, and the grid's fixed name column.
 #include <QDir>
 #include <QGroupBox>
-#include <QRegularExpression>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
@@ -15,8 +15,8 @@
 #include <sys/stat.h>
 
 #include "AboutWindows.h"
-#include "TempDir.h"
 #include "FileSizeLimit.h"
+#include "TempDir.h"
 #include "about/InfoForm.h"
 #include "frontend/MainForm.h"
 #include "i18n/TextCatalogue.h"
@@ -36,7 +36,9 @@ QStringList Lines(const std::string& content) {
 
 QString Cell(const TTranslateForm& editor, int row) { return editor.TranslateGrid->item(row, 1)->text(); }
 
-void SetCell(TTranslateForm& editor, int row, const QString& text) { editor.TranslateGrid->item(row, 1)->setText(text); }
+void SetCell(TTranslateForm& editor, int row, const QString& text) {
+  editor.TranslateGrid->item(row, 1)->setText(text);
+}
 
 // The editor opened as the About window's button opens it, without waiting
 // in a modal loop.
@@ -133,8 +135,10 @@ void TranslateFormTest::saveWithoutChangesWritesAllKeysInThreeSections() {
   QStringList headers;
   int keys = 0;
   for (const QString& line : lines) {
-    if (line.startsWith('[')) headers << line;
-    else if (line.contains('=')) ++keys;
+    if (line.startsWith('['))
+      headers << line;
+    else if (line.contains('='))
+      ++keys;
   }
   QCOMPARE(headers, QStringList({"[Main window]", "[translation window]", "[info window]"}));
   QCOMPARE(lines.first(), QString("[Main window]"));
@@ -156,14 +160,21 @@ void TranslateFormTest::saveWithoutChangesWritesAllKeysInThreeSections() {
 void TranslateFormTest::savedTextAppearsEverywhere_data() {
   QTest::addColumn<QString>("typed");
   QTest::addColumn<QString>("read");
-  QTest::newRow("plain") << "Los" << "Los";
-  QTest::newRow("emptied cell") << "" << "";
-  QTest::newRow("blanks around the text") << "  Los \t" << "Los";
-  QTest::newRow("blanks only") << "   " << "";
+  QTest::newRow("plain") << "Los"
+                         << "Los";
+  QTest::newRow("emptied cell") << ""
+                                << "";
+  QTest::newRow("blanks around the text") << "  Los \t"
+                                          << "Los";
+  QTest::newRow("blanks only") << "   "
+                               << "";
   QTest::newRow("umlauts and other scripts") << Utf8("Übersetzen ß Пуск 開始") << Utf8("Übersetzen ß Пуск 開始");
-  QTest::newRow("markers kept as they are") << "a[[linebreak]]b %s 100%" << "a[[linebreak]]b %s 100%";
-  QTest::newRow("no code page character") << QString("x") + QChar(0xD800) + "y" << "x?y";
-  QTest::newRow("quotes inside") << "Sag \"Los\"" << "Sag \"Los\"";
+  QTest::newRow("markers kept as they are") << "a[[linebreak]]b %s 100%"
+                                            << "a[[linebreak]]b %s 100%";
+  QTest::newRow("no code page character") << QString("x") + QChar(0xD800) + "y"
+                                          << "x?y";
+  QTest::newRow("quotes inside") << "Sag \"Los\""
+                                 << "Sag \"Los\"";
 }
 
 void TranslateFormTest::savedTextAppearsEverywhere() {
@@ -236,14 +247,19 @@ void TranslateFormTest::leavingWithoutSavingWritesNothing() {
   Open(editor);
   SetCell(editor, 18, "Edited");
   SetCell(editor, 26, "Edited too");
-  if (how == "cancel button") QTest::mouseClick(editor.CancelEditTranslationButton, Qt::LeftButton);
-  else if (how == "escape key") QTest::keyClick(&editor, Qt::Key_Escape);
-  else QVERIFY(editor.close());
+  if (how == "cancel button")
+    QTest::mouseClick(editor.CancelEditTranslationButton, Qt::LeftButton);
+  else if (how == "escape key")
+    QTest::keyClick(&editor, Qt::Key_Escape);
+  else
+    QVERIFY(editor.close());
 
   QVERIFY(!editor.isVisible());
   QCOMPARE(editor.result(), int(QDialog::Rejected));
-  if (fileBefore) QCOMPARE(test::ReadFile(windows.Fixture.LanguageFile()), before);
-  else QVERIFY(!std::filesystem::exists(windows.Fixture.LanguageFile()));
+  if (fileBefore)
+    QCOMPARE(test::ReadFile(windows.Fixture.LanguageFile()), before);
+  else
+    QVERIFY(!std::filesystem::exists(windows.Fixture.LanguageFile()));
   QCOMPARE(windows.Main->StartButton->text(), fileBefore ? QString("Go") : QString("&Start"));
   QCOMPARE(windows.Info->TranslateButton->text(), Utf8("Programm übersetzen"));
 
@@ -354,8 +370,10 @@ void TranslateFormTest::failedSaveStopsAtTheFailingRow() {
   const platform::TIniFile file(windows.Fixture.LanguageFile());
   for (const TTextRow& row : TextCatalogue()) {
     const std::string value = file.ReadString(row.Section, row.Key, "<missing>");
-    if (row.Row < 20) QCOMPARE(value, row.Row == 5 ? std::string("Find...") : row.EditorDefault);
-    else QCOMPARE(value, std::string("<missing>"));
+    if (row.Row < 20)
+      QCOMPARE(value, row.Row == 5 ? std::string("Find...") : row.EditorDefault);
+    else
+      QCOMPARE(value, std::string("<missing>"));
   }
   QVERIFY(TempFilesIn(windows.Fixture.AppDir()).empty());
   QCOMPARE(windows.Main->FindFolderButton->text(), QString("Suchen..."));

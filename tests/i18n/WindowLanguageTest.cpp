@@ -127,16 +127,20 @@ void WindowLanguageTest::fileValuesWhateverTheirSpelling_data() {
   QTest::addColumn<QString>("file");
   QTest::addColumn<QString>("start");
   QTest::addColumn<QString>("hp");
-  QTest::newRow("headers and keys in capitals") << "[MAIN WINDOW]\r\nSTARTBUTTON=&Los\r\nHPCHECKBOX=HP\r\n" << "&Los"
+  QTest::newRow("headers and keys in capitals") << "[MAIN WINDOW]\r\nSTARTBUTTON=&Los\r\nHPCHECKBOX=HP\r\n"
+                                                << "&Los"
                                                 << "HP";
-  QTest::newRow("empty value gives an empty caption") << "[main window]\r\nStartButton=\r\n" << ""
+  QTest::newRow("empty value gives an empty caption") << "[main window]\r\nStartButton=\r\n"
+                                                      << ""
                                                       << "Benutze SSRC_HP.exe";
   QTest::newRow("quotes and blanks dropped") << "[main window]\r\nStartButton=   \"Los geht's\"   \r\n"
-                                             << "Los geht's" << "Benutze SSRC_HP.exe";
+                                             << "Los geht's"
+                                             << "Benutze SSRC_HP.exe";
   QTest::newRow("editor's spelling of the high-precision key") << "[main window]\r\nHPCheckBox=Hochpräzise\r\n"
                                                                << "&Start" << QString::fromUtf8("Hochpräzise");
-  QTest::newRow("key in another section is not used") << "[info window]\r\nStartButton=Los\r\n" << "&Start"
-                                                       << "Benutze SSRC_HP.exe";
+  QTest::newRow("key in another section is not used") << "[info window]\r\nStartButton=Los\r\n"
+                                                      << "&Start"
+                                                      << "Benutze SSRC_HP.exe";
 }
 
 void WindowLanguageTest::fileValuesWhateverTheirSpelling() {

@@ -17,9 +17,9 @@ TEST(CodePage, ValidTextRoundTripsExactly) {
       {"Dateien", u"Dateien"},
       {"Markierte Dateien &löschen", u"Markierte Dateien &l\u00F6schen"},
       {"nicht \xC3\xA4ndern", u"nicht \u00E4ndern"},
-      {"\xE2\x82\xAC 5", u"\u20AC 5"},                          // three bytes
-      {"\xF0\x9D\x84\x9E", u"\U0001D11E"},                      // four bytes, a surrogate pair
-      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},                      // the last character
+      {"\xE2\x82\xAC 5", u"\u20AC 5"},      // three bytes
+      {"\xF0\x9D\x84\x9E", u"\U0001D11E"},  // four bytes, a surrogate pair
+      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},  // the last character
       {"\xEF\xBF\xBF", u"\uFFFF"},
       {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},  // NUL is a character
   };
@@ -37,7 +37,10 @@ TEST(CodePage, BrokenUtf8BecomesReplacementCharacters) {
   };
   const TCase cases[] = {
       {"stray continuation byte", "a\x80z", u"a\uFFFDz"},
-      {"Latin-1 byte", "Gr\xFC\xDF" "e", u"Gr\uFFFD\uFFFDe"},
+      {"Latin-1 byte",
+       "Gr\xFC\xDF"
+       "e",
+       u"Gr\uFFFD\uFFFDe"},
       {"sequence cut by the end", "ab\xE2\x82", u"ab\uFFFD"},
       {"sequence cut by ASCII", "\xE2\x82x", u"\uFFFDx"},
       {"overlong slash", "\xC0\xAF", u"\uFFFD\uFFFD"},
@@ -59,7 +62,7 @@ TEST(CodePage, LoneSurrogatesBecomeTheDefaultCharacter) {
       {u"a\xD800", "a?"},
       {u"\xD800z", "?z"},
       {u"\xDC00", "?"},
-      {u"\xDC00\xD800", "??"},               // the wrong order is no pair
+      {u"\xDC00\xD800", "??"},                       // the wrong order is no pair
       {u"\xD83D\xD83D\xDE00", "?\xF0\x9F\x98\x80"},  // a high one, then a real pair
   };
   for (const auto& c : cases) EXPECT_EQ(Utf16ToAnsi(c.Utf16), c.Ansi);

@@ -19,19 +19,19 @@ TEST(SplitCommandLine, FollowsTheRuntimeRules) {
       {"", {}},
       {" \t ", {}},
       {"a b\tc", {"a", "b", "c"}},
-      {"  --rate 44100", {"--rate", "44100"}},              // leading blanks, as the converter gets them
+      {"  --rate 44100", {"--rate", "44100"}},  // leading blanks, as the converter gets them
       {"\"a b\" c", {"a b", "c"}},
-      {"pre\"fix mid\"post", {"prefix midpost"}},          // quotes may open mid-argument
+      {"pre\"fix mid\"post", {"prefix midpost"}},  // quotes may open mid-argument
       {"\"\"", {""}},
       {"a \"\" b", {"a", "", "b"}},
-      {"a\\\\b", {"a\\\\b"}},                              // backslashes before anything else are literal
-      {"a\\\"b", {"a\"b"}},                                // 1 before a quote: literal quote
-      {"a\\\\\"b c\"", {"a\\b c"}},                        // 2: one backslash, the quote acts
-      {"a\\\\\\\"b", {"a\\\"b"}},                          // 3: one backslash and a literal quote
-      {"a\\\\\\\\\"b c\"", {"a\\\\b c"}},                  // 4: two backslashes, the quote acts
-      {"\"C:\\out\\\\\" next", {"C:\\out\\", "next"}},   // a trailing backslash doubled in quotes
-      {"\"C:\\out\\\" next", {"C:\\out\" next"}},         // not doubled: the quote is literal
-      {"\"a\"\"b\"", {"a\"b"}},                            // "" inside quotes
+      {"a\\\\b", {"a\\\\b"}},                           // backslashes before anything else are literal
+      {"a\\\"b", {"a\"b"}},                             // 1 before a quote: literal quote
+      {"a\\\\\"b c\"", {"a\\b c"}},                     // 2: one backslash, the quote acts
+      {"a\\\\\\\"b", {"a\\\"b"}},                       // 3: one backslash and a literal quote
+      {"a\\\\\\\\\"b c\"", {"a\\\\b c"}},               // 4: two backslashes, the quote acts
+      {"\"C:\\out\\\\\" next", {"C:\\out\\", "next"}},  // a trailing backslash doubled in quotes
+      {"\"C:\\out\\\" next", {"C:\\out\" next"}},       // not doubled: the quote is literal
+      {"\"a\"\"b\"", {"a\"b"}},                         // "" inside quotes
       {"\"open ended", {"open ended"}},
       {"x\" --rate 8000 \"y.wav", {"x --rate 8000 y.wav"}},
       {"tail\\", {"tail\\"}},
@@ -61,8 +61,15 @@ TEST(QuoteArgument, QuotesOnlyWhatNeedsIt) {
 // some longer awkward ones, come back whole, alone and among neighbours.
 TEST(QuoteArgument, SplitGivesBackTheArgument) {
   std::vector<std::string> arguments = {
-      "x\" --rate 8000 \"y.wav", "C:\\Program Files\\", "\\\\server\\share\\", "\"\"\"",
-      "a\\\\\\\"b\\\\", " leading", "trailing ", "Gr\xC3\xBC\xC3\x9F" "e \"zitat\"",
+      "x\" --rate 8000 \"y.wav",
+      "C:\\Program Files\\",
+      "\\\\server\\share\\",
+      "\"\"\"",
+      "a\\\\\\\"b\\\\",
+      " leading",
+      "trailing ",
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \"zitat\"",
   };
   const std::string alphabet = "a \"\\\t";
   std::vector<std::string> level = {""};

@@ -47,11 +47,9 @@ TEST(FileSystemQueries, TellFilesFromFolders) {
     bool File, Folder;
   };
   const TCase cases[] = {
-      {dir / "file", true, false},          {dir / "folder", false, true},
-      {dir / "folder/", false, true},       {dir / "link-to-file", true, false},
-      {dir / "link-to-folder", false, true}, {dir / "dangling", false, false},
-      {dir / "missing", false, false},       {dir / "file/below", false, false},
-      {"", false, false},
+      {dir / "file", true, false},         {dir / "folder", false, true},         {dir / "folder/", false, true},
+      {dir / "link-to-file", true, false}, {dir / "link-to-folder", false, true}, {dir / "dangling", false, false},
+      {dir / "missing", false, false},     {dir / "file/below", false, false},    {"", false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FileExists(c.Path), c.File) << c.Path;
@@ -68,9 +66,9 @@ TEST(ForceDirectories, CreatesMissingParentsAndReportsWhatIsThere) {
   };
   const TCase cases[] = {
       {dir / "a/b/c", true},
-      {dir / "a/b/c", true},           // already there
-      {dir / "d//e/", true},           // doubled and trailing delimiters
-      {dir / "file", false},           // a file is in the way
+      {dir / "a/b/c", true},  // already there
+      {dir / "d//e/", true},  // doubled and trailing delimiters
+      {dir / "file", false},  // a file is in the way
       {dir / "file/below/deeper", false},
       {"", false},
   };

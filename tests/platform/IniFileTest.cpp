@@ -37,24 +37,24 @@ struct TReadCase {
 TEST(IniFileRead, OddFileReadsByTheProfileRules) {
   const TIniFile ini(RATEMILL_PLATFORM_TEST_DATA "odd.ini");
   const TReadCase cases[] = {
-      {"Einstellungen", "Samplerate", "3"},             // section behind a BOM; first of duplicate sections wins
-      {"EINSTELLUNGEN", "samplerate", "3"},             // names ignore letter case
-      {"Einstellungen", "Bits", "0x2"},                 // blanks before the key and around the value
-      {"Einstellungen", "Abschwaecher", "-1.5"},        // tabs count as blanks
-      {"Einstellungen", "Zielpfad", "/tmp/out"},        // key only in the second, duplicate section
-      {"main window", "GroupFiles", "  Dateien  "},     // blanks inside quotes stay
-      {"Main Window", "Quoted", "single"},              // single quotes removed too
-      {"Main Window", "Mixed", "\"ab'"},                // quotes that do not pair stay
-      {"Main Window", "Lonely", "\""},                  // one quote is no pair
-      {"Main Window", "Equals", "a=b=c"},               // the first "=" splits
-      {"Main Window", "Empty", ""},                     // present but empty is not the default
+      {"Einstellungen", "Samplerate", "3"},          // section behind a BOM; first of duplicate sections wins
+      {"EINSTELLUNGEN", "samplerate", "3"},          // names ignore letter case
+      {"Einstellungen", "Bits", "0x2"},              // blanks before the key and around the value
+      {"Einstellungen", "Abschwaecher", "-1.5"},     // tabs count as blanks
+      {"Einstellungen", "Zielpfad", "/tmp/out"},     // key only in the second, duplicate section
+      {"main window", "GroupFiles", "  Dateien  "},  // blanks inside quotes stay
+      {"Main Window", "Quoted", "single"},           // single quotes removed too
+      {"Main Window", "Mixed", "\"ab'"},             // quotes that do not pair stay
+      {"Main Window", "Lonely", "\""},               // one quote is no pair
+      {"Main Window", "Equals", "a=b=c"},            // the first "=" splits
+      {"Main Window", "Empty", ""},                  // present but empty is not the default
       {"Main Window", "Blank", ""},
-      {"Main Window", "Dup", "first"},                  // the first of duplicate keys wins
-      {"Main Window", "Commented", kDefault},           // a comment line is no key
-      {"Main Window", "Nul", std::string("a\0b", 3)},   // NUL bytes are just bytes
-      {"Main Window", "Zielpfad", kDefault},            // a key of another section
-      {"binary \xff\xfe", "Unix", "lf"},                // LF lines, junk in names
-      {"binary \xff\xfe", "Mac", "cr"},                 // CR alone ends a line too
+      {"Main Window", "Dup", "first"},                 // the first of duplicate keys wins
+      {"Main Window", "Commented", kDefault},          // a comment line is no key
+      {"Main Window", "Nul", std::string("a\0b", 3)},  // NUL bytes are just bytes
+      {"Main Window", "Zielpfad", kDefault},           // a key of another section
+      {"binary \xff\xfe", "Unix", "lf"},               // LF lines, junk in names
+      {"binary \xff\xfe", "Mac", "cr"},                // CR alone ends a line too
       {"binary \xff\xfe", "After", "mac"},
       {"binary \xff\xfe", "Last", "no line end"},
       {"Missing", "Samplerate", kDefault},
@@ -105,13 +105,31 @@ struct TIntegerCase {
 
 TEST(IniFileRead, WholeNumberConventions) {
   const TIntegerCase cases[] = {
-      {"0x2", 2},          {"0X1f", 31},        {"$3", 3},           {"-$10", -16},
-      {"+7", 7},           {"-1", -1},          {" 12 ", 12},        {"\"5\"", 5},
-      {"0x", 99},          {"0x-1", 99},        {"0xg", 99},         {"$", 99},
-      {"-", 99},           {"", 99},            {"abc", 99},         {"12abc", 99},
-      {"1 2", 99},         {"1.5", 99},         {"2147483647", 2147483647L},
-      {"-2147483648", -2147483648L},            {"2147483648", 99},  {"-2147483649", 99},
-      {"0x7FFFFFFF", 2147483647L},              {"0x80000000", 99},  {"99999999999999999999", 99},
+      {"0x2", 2},
+      {"0X1f", 31},
+      {"$3", 3},
+      {"-$10", -16},
+      {"+7", 7},
+      {"-1", -1},
+      {" 12 ", 12},
+      {"\"5\"", 5},
+      {"0x", 99},
+      {"0x-1", 99},
+      {"0xg", 99},
+      {"$", 99},
+      {"-", 99},
+      {"", 99},
+      {"abc", 99},
+      {"12abc", 99},
+      {"1 2", 99},
+      {"1.5", 99},
+      {"2147483647", 2147483647L},
+      {"-2147483648", -2147483648L},
+      {"2147483648", 99},
+      {"-2147483649", 99},
+      {"0x7FFFFFFF", 2147483647L},
+      {"0x80000000", 99},
+      {"99999999999999999999", 99},
   };
   TTempDir dir;
   for (const auto& c : cases) {
@@ -127,7 +145,7 @@ TEST(IniFileRead, FlagsAreWholeNumbers) {
     bool Expected;
   };
   const TCase cases[] = {
-      {nullptr, true, true}, {nullptr, false, false}, {"k=0", true, false}, {"k=1", false, true},
+      {nullptr, true, true}, {nullptr, false, false}, {"k=0", true, false},  {"k=1", false, true},
       {"k=2", false, true},  {"k=-1", false, true},   {"k=abc", true, true}, {"k=abc", false, false},
       {"k=", true, true},    {"k=0x0", true, false},
   };
@@ -167,8 +185,8 @@ TEST(IniFileWrite, ChangesOnlyWhatItMust) {
       {"replace keeps indent and spelling", "[A]\n  Key = old \n", "a", "KEY", "new", "[A]\n  Key =new\n"},
       {"replace in first duplicate", "[a]\nk=1\n[a]\nk=2\n", "a", "k", "3", "[a]\nk=3\n[a]\nk=2\n"},
       {"replace in duplicate section that has it", "[a]\nx=1\n[A]\nk=2\n", "a", "k", "3", "[a]\nx=1\n[A]\nk=3\n"},
-      {"add after last key, blank and comment stay below",
-       "[a]\nk=1\n\n; end of a\n[b]\nz=1\n", "a", "n", "2", "[a]\nk=1\nn=2\n\n; end of a\n[b]\nz=1\n"},
+      {"add after last key, blank and comment stay below", "[a]\nk=1\n\n; end of a\n[b]\nz=1\n", "a", "n", "2",
+       "[a]\nk=1\nn=2\n\n; end of a\n[b]\nz=1\n"},
       {"add to section without keys", "[a]\n[b]\n", "a", "k", "v", "[a]\nk=v\n[b]\n"},
       {"add to section matched without case", "[Main Window]\r\n", "main window", "GroupFiles", "x",
        "[Main Window]\r\nGroupFiles=x\r\n"},
@@ -204,8 +222,19 @@ TEST(IniFileWrite, ChangesOnlyWhatItMust) {
 
 TEST(IniFileWrite, ValuesReadBackAsWritten) {
   const std::string values[] = {
-      "plain", "", " leading", "trailing\t", "\"double\"", "'single'", "\"", "a=b", "; not a comment",
-      "[not a section]", "C:\\Programme\\ssrc\\", "Grüße €", std::string(2047, 'v'),
+      "plain",
+      "",
+      " leading",
+      "trailing\t",
+      "\"double\"",
+      "'single'",
+      "\"",
+      "a=b",
+      "; not a comment",
+      "[not a section]",
+      "C:\\Programme\\ssrc\\",
+      "Grüße €",
+      std::string(2047, 'v'),
   };
   TTempDir dir;
   TIniFile ini(dir / "r.ini");

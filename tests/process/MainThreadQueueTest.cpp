@@ -29,12 +29,10 @@ class PlainQueue : public ::testing::Test {
 };
 
 TEST_F(PlainQueue, ServesNoticesAndHandOversOfAllWindowsInPostingOrder) {
-  auto a = Queue.CreateMessageWindow([&](unsigned m, std::uintptr_t w) {
-    Log.push_back("a" + std::to_string(m) + ":" + std::to_string(w));
-  });
-  auto b = Queue.CreateMessageWindow([&](unsigned m, std::uintptr_t w) {
-    Log.push_back("b" + std::to_string(m) + ":" + std::to_string(w));
-  });
+  auto a = Queue.CreateMessageWindow(
+      [&](unsigned m, std::uintptr_t w) { Log.push_back("a" + std::to_string(m) + ":" + std::to_string(w)); });
+  auto b = Queue.CreateMessageWindow(
+      [&](unsigned m, std::uintptr_t w) { Log.push_back("b" + std::to_string(m) + ":" + std::to_string(w)); });
   const auto mainThread = std::this_thread::get_id();
   std::thread worker([&] {
     a->Post(1025, 7);
@@ -85,7 +83,8 @@ TEST_F(PlainQueue, ErrorsOfHandlersGoToTheErrorHandlingAndDeliveryGoesOn) {
 
 TEST_F(PlainQueue, ClosingDropsPendingNoticesAndReleasesWaitingHandOvers) {
   auto w = Queue.CreateMessageWindow([&](unsigned m, std::uintptr_t) { Log.push_back(std::to_string(m)); });
-  auto other = Queue.CreateMessageWindow([&](unsigned m, std::uintptr_t) { Log.push_back("other" + std::to_string(m)); });
+  auto other =
+      Queue.CreateMessageWindow([&](unsigned m, std::uintptr_t) { Log.push_back("other" + std::to_string(m)); });
   bool ran = false;
   w->Post(1, 0);
   other->Post(2, 0);

@@ -169,8 +169,8 @@ const TStreamCase kStreamCases[] = {
     {"control bytes",
      {O::coRedirect},
      {{"out", "ab\\bd\\n", 5}, {"out", "a\\tb\\n", 4}, {"out", "x\\0y\\n", 4}},
-     {Out("ad", true), Out("", true), Out("a        b", false), Out("", true), Out("x y", false),
-      Out("", true), End(0)}},
+     {Out("ad", true), Out("", true), Out("a        b", false), Out("", true), Out("x y", false), Out("", true),
+      End(0)}},
     {"CR alone after a finished line",
      {O::coRedirect},
      {{"out", "abc\\n", 4}, {"out", "\\r", 1}},
@@ -178,13 +178,11 @@ const TStreamCase kStreamCases[] = {
     {"standard error joins the output in writing order",
      {O::coRedirect},
      {{"out", "o1\\n", 3}, {"err", "e1\\n", 3}, {"out", "o2", 2}},
-     {Out("o1", true), Out("", true), Out("e1", false), Out("", true), Out("o2", false), Out("o2", false),
-      End(0)}},
+     {Out("o1", true), Out("", true), Out("e1", false), Out("", true), Out("o2", false), Out("o2", false), End(0)}},
     {"separate error stream",
      {O::coRedirect, O::coSeparateError},
      {{"out", "o1\\n", 3}, {"err", "e1", 2}, {"out", "o2\\n", 3}},
-     {Out("o1", true), Out("", true), Err("e1", true), Out("o2", false), Out("", true), Err("e1", false),
-      End(0)}},
+     {Out("o1", true), Out("", true), Err("e1", true), Out("o2", false), Out("", true), Err("e1", false), End(0)}},
 };
 
 class RunnerStreams : public RunnerTest, public ::testing::WithParamInterface<TStreamCase> {};
@@ -229,9 +227,9 @@ TEST_F(RunnerTest, AChildThatExitsBeforeItsOutputIsReadCompletesAfterTheLastRead
   EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
   EXPECT_EQ(Runner->PendingCompletions(), 3);
   PumpUntilReady();
-  EXPECT_EQ(OfKind("out"), (std::vector<TEvent>{Out(line3000.substr(0, 1024), true),
-                                                Out(line3000.substr(0, 2048), false), Out(line3000, false),
-                                                Out(line3000, false)}));
+  EXPECT_EQ(OfKind("out"),
+            (std::vector<TEvent>{Out(line3000.substr(0, 1024), true), Out(line3000.substr(0, 2048), false),
+                                 Out(line3000, false), Out(line3000, false)}));
   EXPECT_EQ(OfKind("err"), (std::vector<TEvent>{Err("e", true), Err("", true)}));
   EXPECT_EQ(Events.back(), End(3));
   EXPECT_EQ(Runner->ExitCode(), 3u);
@@ -321,8 +319,8 @@ TEST_F(RunnerTest, AGrandchildHoldingThePipeKeepsTheRunWaitingUntilItsOutputIsDe
   EXPECT_EQ(Runner->State(), TRunnerState::rsWaiting);
   gate.Release();
   PumpUntilReady();
-  EXPECT_EQ(Events, (std::vector<TEvent>{Out("first", true), Out("", true), Out("late", false), Out("", true),
-                                         End(0)}));
+  EXPECT_EQ(Events,
+            (std::vector<TEvent>{Out("first", true), Out("", true), Out("late", false), Out("", true), End(0)}));
 }
 
 TEST_F(RunnerTest, LinesFollowTheConsumerRuleAcrossRunsUnlessTheOwnerKeepsThem) {
@@ -398,8 +396,7 @@ TEST_F(RunnerTest, WithoutCaptureOneCompletionEndsTheRunWithTheExitCode) {
 TEST_F(RunnerTest, RunWhileWaitingIsRefusedAndTheRunInProgressCompletes) {
   TGate gate(Temp / "gate");
   Run({"wait:" + gate.Path(), "out:done\\n", "exit:4"}, {O::coRedirect});
-  for (auto attempt : {+[](TProcessRunner& r) { r.Run(); },
-                       +[](TProcessRunner& r) { r.SetWaitForTerminate(false); }}) {
+  for (auto attempt : {+[](TProcessRunner& r) { r.Run(); }, +[](TProcessRunner& r) { r.SetWaitForTerminate(false); }}) {
     try {
       attempt(*Runner);
       ADD_FAILURE() << "not refused";
@@ -499,9 +496,9 @@ TEST_F(RunnerTest, ProgramFolderEnvironmentAndCommandLineReachTheChild) {
   PumpUntilReady();
   std::string cwd = folder.Path();
   cwd.pop_back();
-  EXPECT_EQ(Runner->OutputLines(), (std::vector<std::string>{cwd, "RATEMILL_A=1", "RATEMILL_B=zwei drei", "PATH unset", "[]",
-                                             "[cwd]", "[env:RATEMILL_A]", "[env:RATEMILL_B]", "[env:PATH]",
-                                             "[two words]", "[a\"b]", "[args]", ""}));
+  EXPECT_EQ(Runner->OutputLines(), (std::vector<std::string>{cwd, "RATEMILL_A=1", "RATEMILL_B=zwei drei", "PATH unset",
+                                                             "[]", "[cwd]", "[env:RATEMILL_A]", "[env:RATEMILL_B]",
+                                                             "[env:PATH]", "[two words]", "[a\"b]", "[args]", ""}));
 }
 
 TEST_F(RunnerTest, WithoutApplicationNameTheFirstArgumentNamesTheProgram) {
@@ -561,8 +558,8 @@ TEST_F(RunnerTest, IdlePriorityRunsTheChildAtTheLowestNiceValue) {
   struct TCase {
     TProcessPriority Priority;
     std::string Expected;  // empty: whatever the system grants
-  } cases[] = {{TProcessPriority::ppIdle, "nice:19\n"}, {TProcessPriority::ppHigh, ""},
-               {TProcessPriority::ppRealTime, ""}};
+  } cases[] = {
+      {TProcessPriority::ppIdle, "nice:19\n"}, {TProcessPriority::ppHigh, ""}, {TProcessPriority::ppRealTime, ""}};
   for (const TCase& c : cases) {
     RawOut.clear();
     Runner->SetPriority(c.Priority);

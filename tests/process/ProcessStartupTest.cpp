@@ -27,8 +27,8 @@ TEST(CreationFlags, PriorityClassThenFlagsInTableOrder) {
       {P::ppNormal, {F::cfUnicode}, 0x420},
       {P::ppNormal, {F::cfDetached}, 0x28},
       {P::ppHigh,
-       {F::cfDefaultErrorMode, F::cfNewConsole, F::cfNewProcGroup, F::cfSeparateWdm, F::cfSharedWdm,
-        F::cfSuspended, F::cfUnicode, F::cfDetached},
+       {F::cfDefaultErrorMode, F::cfNewConsole, F::cfNewProcGroup, F::cfSeparateWdm, F::cfSharedWdm, F::cfSuspended,
+        F::cfUnicode, F::cfDetached},
        0x04001E9C | 0x80},
   };
   for (const TCase& c : cases) {
@@ -50,45 +50,50 @@ TEST(StartupRecord, FieldsApplyOnlyWhenTheirDefaultIsOff) {
     platform::TStartupRecord Expected;
   } cases[] = {
       {"defaults", {}, {}},
-      {"hidden window", with([](auto& i) {
+      {"hidden window",
+       with([](auto& i) {
          i.DefaultWindowState = false;
          i.ShowWindow = TRunnerShowWindow::swHide;
        }),
        {.Flags = kUseShowWindow, .ShowWindow = 0}},
-      {"show state unused while default",
-       with([](auto& i) { i.ShowWindow = TRunnerShowWindow::swMaximize; }), {}},
-      {"minimized", with([](auto& i) {
+      {"show state unused while default", with([](auto& i) { i.ShowWindow = TRunnerShowWindow::swMaximize; }), {}},
+      {"minimized",
+       with([](auto& i) {
          i.DefaultWindowState = false;
          i.ShowWindow = TRunnerShowWindow::swMinimize;
        }),
        {.Flags = kUseShowWindow, .ShowWindow = 2}},
-      {"maximized", with([](auto& i) {
+      {"maximized",
+       with([](auto& i) {
          i.DefaultWindowState = false;
          i.ShowWindow = TRunnerShowWindow::swMaximize;
        }),
        {.Flags = kUseShowWindow, .ShowWindow = 3}},
-      {"normal", with([](auto& i) { i.DefaultWindowState = false; }),
-       {.Flags = kUseShowWindow, .ShowWindow = 1}},
-      {"position", with([](auto& i) {
+      {"normal", with([](auto& i) { i.DefaultWindowState = false; }), {.Flags = kUseShowWindow, .ShowWindow = 1}},
+      {"position",
+       with([](auto& i) {
          i.DefaultPosition = false;
          i.Left = 10;
          i.Top = 20;
          i.Width = 99;
        }),
        {.X = 10, .Y = 20, .Flags = kUsePosition}},
-      {"size", with([](auto& i) {
+      {"size",
+       with([](auto& i) {
          i.DefaultSize = false;
          i.Width = 300;
          i.Height = 200;
          i.Left = 5;
        }),
        {.XSize = 300, .YSize = 200, .Flags = kUseSize}},
-      {"feedback", with([](auto& i) {
+      {"feedback",
+       with([](auto& i) {
          i.ForceOnFeedback = true;
          i.ForceOffFeedback = true;
        }),
        {.Flags = kForceOnFeedback | kForceOffFeedback}},
-      {"title and desktop", with([](auto& i) {
+      {"title and desktop",
+       with([](auto& i) {
          i.Title = "Konverter";
          i.Desktop = "winsta0\\default";
        }),

@@ -47,9 +47,8 @@ class TQtMainThreadQueueTest : public QObject {
   void postsFromAThreadWakeTheLoopAndKeepTheirOrder() {
     TQtMainThreadQueue queue;
     std::vector<std::string> log;
-    auto a = queue.CreateMessageWindow([&](unsigned m, std::uintptr_t w) {
-      log.push_back("a" + std::to_string(m) + ":" + std::to_string(w));
-    });
+    auto a = queue.CreateMessageWindow(
+        [&](unsigned m, std::uintptr_t w) { log.push_back("a" + std::to_string(m) + ":" + std::to_string(w)); });
     auto b = queue.CreateMessageWindow([&](unsigned m, std::uintptr_t) { log.push_back("b" + std::to_string(m)); });
     const auto mainThread = std::this_thread::get_id();
     std::thread worker([&] {

@@ -69,10 +69,7 @@ const TPieceCase kPieceCases[] = {
      {k3000.substr(0, 1024), k3000.substr(1024, 1024), k3000.substr(2048)},
      {{k3000.substr(0, 1024), true}, {k3000.substr(0, 2048), false}, {k3000, false}},
      {k3000}},
-    {"CR alone after a finished line",
-     {"abc\n", "\r"},
-     {{"abc", true}, {"", true}, {"", false}},
-     {"abc", ""}},
+    {"CR alone after a finished line", {"abc\n", "\r"}, {{"abc", true}, {"", true}, {"", false}}, {"abc", ""}},
     {"several lines and an unfinished one in one piece",
      {"one\ntwo\nthr"},
      {{"one", true}, {"two", true}, {"thr", true}},
@@ -81,10 +78,7 @@ const TPieceCase kPieceCases[] = {
      {"ab", "cd", "e\n"},
      {{"ab", true}, {"abcd", false}, {"abcde", false}, {"", true}},
      {"abcde", ""}},
-    {"CR LF split across pieces",
-     {"50%\r", "\n"},
-     {{"50%", true}, {"50%", false}, {"", true}},
-     {"50%", ""}},
+    {"CR LF split across pieces", {"50%\r", "\n"}, {{"50%", true}, {"50%", false}, {"", true}}, {"50%", ""}},
     {"high bytes pass unchanged", {"\xe4\xf6\xfc\n"}, {{"\xe4\xf6\xfc", true}, {"", true}}, {"\xe4\xf6\xfc", ""}},
     // Long runs are searched several bytes at a time; these put control bytes
     // and look-alikes at the places where such a search goes wrong.
@@ -93,9 +87,19 @@ const TPieceCase kPieceCases[] = {
      {{"0123456", true}, {"XY        Z", true}},
      {"0123456", "XY        Z"}},
     {"ordinary bytes below 14 inside long runs",
-     {"ab\x01" "cdefgh\x0b" "ijklmno\x0c" "p\tq\x0e\x0f"},
-     {{"ab\x01" "cdefgh\x0b" "ijklmno\x0c" "p        q\x0e\x0f", true}},
-     {"ab\x01" "cdefgh\x0b" "ijklmno\x0c" "p        q\x0e\x0f"}},
+     {"ab\x01"
+      "cdefgh\x0b"
+      "ijklmno\x0c"
+      "p\tq\x0e\x0f"},
+     {{"ab\x01"
+       "cdefgh\x0b"
+       "ijklmno\x0c"
+       "p        q\x0e\x0f",
+       true}},
+     {"ab\x01"
+      "cdefgh\x0b"
+      "ijklmno\x0c"
+      "p        q\x0e\x0f"}},
     {"a control byte right behind an ordinary one below 14",
      {"abc\x01\rX\x02\x03\x04\x05\x06\x01\x01\bY"},
      {{"X\x02\x03\x04\x05\x06\x01Y", true}},
@@ -154,13 +158,11 @@ TEST_P(ReaderPieces, OwnerDataKeepsNoLinesButStillDelivers) {
   EXPECT_TRUE(Runner.OutputLines().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReaderPieces, ::testing::ValuesIn(kPieceCases),
-                         [](const auto& info) {
-                           std::string name;
-                           for (const char* p = info.param.Name; *p; ++p)
-                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, ReaderPieces, ::testing::ValuesIn(kPieceCases), [](const auto& info) {
+  std::string name;
+  for (const char* p = info.param.Name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return name;
+});
 
 TEST(ReaderStreams, MatchTheByteByByteRulesForAnyMixOfBytes) {
   // Each mix weights its bytes differently: long plain runs with rare
@@ -180,8 +182,9 @@ TEST(ReaderStreams, MatchTheByteByByteRulesForAnyMixOfBytes) {
     std::vector<TDelivery> got;
     runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) { got.push_back({s, f}); });
     std::vector<TDelivery> expected;
-    test::TReferenceAssembly reference(
-        [&](const std::string& line, bool startsOnNewLine) { expected.push_back({line, startsOnNewLine}); });
+    test::TReferenceAssembly reference([&](const std::string& line, bool startsOnNewLine) {
+      expected.push_back({line, startsOnNewLine});
+    });
     for (int piece = 0; piece < 200; ++piece) {
       std::string bytes(std::uniform_int_distribution<std::size_t>(1, TReader::kPieceSize)(random), ' ');
       for (char& c : bytes) c = mix.Bytes[std::uniform_int_distribution<std::size_t>(0, mix.Bytes.size() - 1)(random)];

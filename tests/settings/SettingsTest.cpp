@@ -92,8 +92,8 @@ void SettingsTest::loadPutsStoredValuesIntoTheControls_data() {
   QTest::newRow("flag any number is on") << "[Einstellungen]\nNormalisieren=2\nClippingschutz=-1\n"
                                          << With(With(kDefaults, "normalize", "1"), "twopass", "1");
   QTest::newRow("flag no number is off") << "[Einstellungen]\nSchnell=ja\n" << kDefaults;
-  QTest::newRow("temp path ignored while the option is off")
-      << "[Einstellungen]\nTmpFile=0\nTmpFilePfad=/tmp/x.tmp\n" << kDefaults;
+  QTest::newRow("temp path ignored while the option is off") << "[Einstellungen]\nTmpFile=0\nTmpFilePfad=/tmp/x.tmp\n"
+                                                             << kDefaults;
   QTest::newRow("temp option on without a path") << "[Einstellungen]\nTmpFile=1\n"
                                                  << With(With(kDefaults, "tmp", "1"), "tmpro", "0");
   QTest::newRow("high precision on while its converter is absent") << "[Einstellungen]\nbenutzeHP=1\n"

@@ -7,9 +7,7 @@
 
 namespace ratemill::test {
 
-TGuiFixture::TGuiFixture() : FQueue(std::make_unique<platform::TQtMainThreadQueue>()) {
-  InstallErrorBoxHandler(Boxes);
-}
+TGuiFixture::TGuiFixture() : FQueue(std::make_unique<platform::TQtMainThreadQueue>()) { InstallErrorBoxHandler(Boxes); }
 
 TGuiFixture::~TGuiFixture() { platform::SetGlobalErrorHandler({}); }
 

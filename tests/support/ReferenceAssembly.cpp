@@ -8,7 +8,9 @@ void TReferenceAssembly::Piece(const char* bytes, std::size_t count) {
       case 0:
       case 7: Put(' '); break;
       case 8: FCursor -= FCursor > 0; break;
-      case 9: for (int b = 0; b < 8; ++b) Put(' '); break;
+      case 9:
+        for (int b = 0; b < 8; ++b) Put(' ');
+        break;
       case 10: Deliver(true); break;
       case 13: FCursor = 0; break;
       default: Put(bytes[i]);

@@ -22,8 +22,8 @@ TTempDir::~TTempDir() {
   // Make read-only fixtures removable again before removing them.
   for (auto it = std::filesystem::recursive_directory_iterator(FPath, ignored);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
   }
   std::filesystem::remove_all(FPath, ignored);
 }

@@ -137,8 +137,7 @@ TSettings ParseArguments(int argc, char** argv) {
 // next, shorter update overwrites it.
 class TProgress {
  public:
-  TProgress(int steps, long sleepMs, std::optional<long> failAt)
-      : FSteps(steps), FSleepMs(sleepMs), FFailAt(failAt) {}
+  TProgress(int steps, long sleepMs, std::optional<long> failAt) : FSteps(steps), FSleepMs(sleepMs), FFailAt(failAt) {}
 
   void Run() {
     if (FSteps <= 0) {
@@ -215,7 +214,8 @@ int main(int argc, char** argv) {
 
   const long rate = settings.Rate.value_or(input->Rate);
   const long bits = settings.Bits.value_or(input->Bits);
-  if (bits != 8 && bits != 16 && bits != 24 && bits != 32) Fail("Error: unsupported bit depth : " + std::to_string(bits));
+  if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    Fail("Error: unsupported bit depth : " + std::to_string(bits));
 
   Out("Source file : " + settings.Input + "\n");
   Out("Destination file : " + settings.Output + "\n");
@@ -226,8 +226,8 @@ int main(int argc, char** argv) {
   Out("Dither type : " + (settings.Dither.empty() ? std::string("none") : settings.Dither) +
       ", PDF : " + (settings.Pdf.empty() ? std::string("default") : settings.Pdf) + "\n");
   Out("Profile : " + settings.Profile + "\n");
-  Out(std::string("Two-pass : ") + (settings.TwoPass ? "on" : "off") + ", normalize : " +
-      (settings.Normalize ? "on" : "off") + "\n\n");
+  Out(std::string("Two-pass : ") + (settings.TwoPass ? "on" : "off") +
+      ", normalize : " + (settings.Normalize ? "on" : "off") + "\n\n");
 
   WriteStderrLines();
 

@@ -27,16 +27,16 @@ struct TWavFormat {
   std::uint32_t Rate = 0;
   std::uint16_t Bits = 0;
   std::uint16_t BlockAlign = 0;
-  std::uint32_t RiffSize = 0;      // as declared in the RIFF header
+  std::uint32_t RiffSize = 0;  // as declared in the RIFF header
   bool HasData = false;
-  std::uint32_t DataSize = 0;      // as declared in the data chunk's header
-  std::uint64_t DataOffset = 0;    // where the sample bytes start
+  std::uint32_t DataSize = 0;    // as declared in the data chunk's header
+  std::uint64_t DataOffset = 0;  // where the sample bytes start
 };
 
 // Writes a WAV file holding `frames` frames of a 440 Hz sine at half scale.
 // Throws std::runtime_error when the file cannot be written.
-void WriteWav(const std::string& path, std::uint32_t rate, std::uint16_t bits,
-              std::uint16_t channels, std::uint64_t frames, const TWavLayout& layout = {});
+void WriteWav(const std::string& path, std::uint32_t rate, std::uint16_t bits, std::uint16_t channels,
+              std::uint64_t frames, const TWavLayout& layout = {});
 
 // Reads the format of a RIFF/WAVE file by walking its chunks up to the data
 // chunk. Empty when the file cannot be opened, is not RIFF/WAVE, or has no

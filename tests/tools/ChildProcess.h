@@ -1,7 +1,7 @@
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -9,9 +9,9 @@ namespace ratemill::test {
 
 // What a finished child left behind.
 struct TChildResult {
-  int ExitCode = -1;     // -1 when the child ended by a signal
-  std::string Out;       // all of standard output
-  std::string Err;       // all of standard error
+  int ExitCode = -1;  // -1 when the child ended by a signal
+  std::string Out;    // all of standard output
+  std::string Err;    // all of standard error
 };
 
 // A real child program with its standard output and error on pipes and its

@@ -1,10 +1,10 @@
 #include "ConverterChecks.h"
 
+#include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
 
 #include "ChildProcess.h"
@@ -84,7 +84,8 @@ double PeakOf(const std::string& path) {
   double peak = 0.0;
   for (std::size_t i = 0; i + bytes <= data.size(); i += bytes) {
     std::int64_t value = 0;
-    for (int b = 0; b < bytes; ++b) value |= static_cast<std::int64_t>(static_cast<unsigned char>(data[i + b])) << (8 * b);
+    for (int b = 0; b < bytes; ++b)
+      value |= static_cast<std::int64_t>(static_cast<unsigned char>(data[i + b])) << (8 * b);
     if (bytes == 1) {
       value -= 128;  // 8-bit samples are unsigned
     } else if (value & (std::int64_t{1} << (format->Bits - 1))) {
@@ -105,8 +106,7 @@ void WriteConverterInput(TConverterInput input, const std::string& path) {
   }
 }
 
-void ExpectConverterFailure(const TChildResult& result, const std::string& wantStderr,
-                            const std::string& outputPath) {
+void ExpectConverterFailure(const TChildResult& result, const std::string& wantStderr, const std::string& outputPath) {
   EXPECT_EQ(result.ExitCode, 255);
   EXPECT_EQ(result.Err, wantStderr);
   EXPECT_EQ(result.Out.find(wantStderr), std::string::npos) << "errors belong on stderr only";

@@ -28,8 +28,7 @@ struct TChildResult;
 
 // A failed conversion as the real converter reports one: exit code 255, the
 // message on standard error alone, and no output file.
-void ExpectConverterFailure(const TChildResult& result, const std::string& wantStderr,
-                            const std::string& outputPath);
+void ExpectConverterFailure(const TChildResult& result, const std::string& wantStderr, const std::string& outputPath);
 
 // The largest sample magnitude of an integer PCM file, 1.0 being full scale.
 // Negative when the file cannot be read.

@@ -3,10 +3,10 @@
 // refuses extensible input, so our outputs must feed it too), progress must
 // look like the real converter's, and failures must be told as it tells them.
 
+#include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -108,28 +108,68 @@ TEST_P(SsrcSoxConversion, WritesThePlainPcmFormatAskedFor) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SsrcSoxConversion,
     ::testing::Values(
-        TConversionCase{"Cd16To48k24", 44100, 16, {}, {"--rate", "48000", "--bits", "24", "--dither", "2"}, 48000, 24,
+        TConversionCase{
+            "Cd16To48k24", 44100, 16, {}, {"--rate", "48000", "--bits", "24", "--dither", "2"}, 48000, 24, HalfScale},
+        TConversionCase{"Studio24To32k16",
+                        48000,
+                        24,
+                        {},
+                        {"--rate", "32000", "--bits", "16", "--dither", "1"},
+                        32000,
+                        16,
                         HalfScale},
-        TConversionCase{"Studio24To32k16", 48000, 24, {}, {"--rate", "32000", "--bits", "16", "--dither", "1"}, 32000,
-                        16, HalfScale},
-        TConversionCase{"AttenuationIsInDecibels", 44100, 16, {}, {"--rate", "48000", "--att", "6"}, 48000, 16,
-                        HalfScale * std::pow(10.0, -6.0 / 20)},
-        TConversionCase{"NegativeAttenuationAmplifies", 44100, 16, {}, {"--att", "-3"}, 44100, 16,
-                        HalfScale * std::pow(10.0, 3.0 / 20)},
+        TConversionCase{"AttenuationIsInDecibels",
+                        44100,
+                        16,
+                        {},
+                        {"--rate", "48000", "--att", "6"},
+                        48000,
+                        16,
+                        HalfScale* std::pow(10.0, -6.0 / 20)},
+        TConversionCase{"NegativeAttenuationAmplifies",
+                        44100,
+                        16,
+                        {},
+                        {"--att", "-3"},
+                        44100,
+                        16,
+                        HalfScale* std::pow(10.0, 3.0 / 20)},
         TConversionCase{"NoDither", 48000, 24, {}, {"--bits", "16", "--dither", "0"}, 48000, 16, HalfScale},
-        TConversionCase{"FastProfile", 44100, 16, {}, {"--rate", "96000", "--bits", "24", "--profile", "fast"}, 96000,
-                        24, HalfScale},
-        TConversionCase{"NormalizeReachesFullScale", 48000, 24, {},
-                        {"--rate", "44100", "--bits", "16", "--twopass", "--normalize", "--dither", "3"}, 44100, 16,
+        TConversionCase{"FastProfile",
+                        44100,
+                        16,
+                        {},
+                        {"--rate", "96000", "--bits", "24", "--profile", "fast"},
+                        96000,
+                        24,
+                        HalfScale},
+        TConversionCase{"NormalizeReachesFullScale",
+                        48000,
+                        24,
+                        {},
+                        {"--rate", "44100", "--bits", "16", "--twopass", "--normalize", "--dither", "3"},
+                        44100,
+                        16,
                         1.0},
-        TConversionCase{"NormalizeWithAttenuationStaysBelowFullScale", 44100, 16, {},
-                        {"--normalize", "--att", "6", "--bits", "24"}, 44100, 24, std::pow(10.0, -6.0 / 20)},
-        TConversionCase{"TwoPassWithTemporaryFile", 44100, 16, {},
-                        {"--twopass", "--tmpfile", "TMPDIR", "--rate", "88200", "--dither", "4", "--pdf", "1"}, 88200,
-                        16, HalfScale},
+        TConversionCase{"NormalizeWithAttenuationStaysBelowFullScale",
+                        44100,
+                        16,
+                        {},
+                        {"--normalize", "--att", "6", "--bits", "24"},
+                        44100,
+                        24,
+                        std::pow(10.0, -6.0 / 20)},
+        TConversionCase{"TwoPassWithTemporaryFile",
+                        44100,
+                        16,
+                        {},
+                        {"--twopass", "--tmpfile", "TMPDIR", "--rate", "88200", "--dither", "4", "--pdf", "1"},
+                        88200,
+                        16,
+                        HalfScale},
         TConversionCase{"EightBit", 44100, 16, {}, {"--bits", "8", "--dither", "1"}, 44100, 8, HalfScale},
-        TConversionCase{"FmtChunkAfterListChunk", 22050, 16, {1, false, true}, {"--rate", "44100"}, 44100, 16,
-                        HalfScale}),
+        TConversionCase{
+            "FmtChunkAfterListChunk", 22050, 16, {1, false, true}, {"--rate", "44100"}, 44100, 16, HalfScale}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct TFailureCase {
@@ -156,16 +196,16 @@ TEST_P(SsrcSoxFailure, ReportsOnStderrExits255AndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SsrcSoxFailure,
-    ::testing::Values(TFailureCase{"UnknownOption", TConverterInput::Pcm, {"--bogus"}, "unrecognized option : --bogus\n"},
-                      TFailureCase{"MissingInput", TConverterInput::Missing, {}, "cannot open input file.\n"},
-                      TFailureCase{"ExtensibleInput", TConverterInput::Extensible, {}, "Error: Only PCM is supported.\n"},
-                      TFailureCase{"FloatInput", TConverterInput::Float, {}, "Error: Only PCM is supported.\n"},
-                      TFailureCase{"UnsupportedBits", TConverterInput::Pcm, {"--bits", "12"},
-                                   "Error: unsupported bit depth : 12\n"},
-                      TFailureCase{"CommaInAttenuation", TConverterInput::Pcm, {"--att", "3,5"},
-                                   "Error: invalid attenuation : 3,5\n"},
-                      TFailureCase{"UnknownProfile", TConverterInput::Pcm, {"--profile", "turbo"},
-                                   "Error: unknown profile : turbo\n"}),
+    ::testing::Values(
+        TFailureCase{"UnknownOption", TConverterInput::Pcm, {"--bogus"}, "unrecognized option : --bogus\n"},
+        TFailureCase{"MissingInput", TConverterInput::Missing, {}, "cannot open input file.\n"},
+        TFailureCase{"ExtensibleInput", TConverterInput::Extensible, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"FloatInput", TConverterInput::Float, {}, "Error: Only PCM is supported.\n"},
+        TFailureCase{"UnsupportedBits", TConverterInput::Pcm, {"--bits", "12"}, "Error: unsupported bit depth : 12\n"},
+        TFailureCase{
+            "CommaInAttenuation", TConverterInput::Pcm, {"--att", "3,5"}, "Error: invalid attenuation : 3,5\n"},
+        TFailureCase{
+            "UnknownProfile", TConverterInput::Pcm, {"--profile", "turbo"}, "Error: unknown profile : turbo\n"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(SsrcSox, RefusesToWriteOverItsOwnSource) {
@@ -189,8 +229,8 @@ TEST_F(SsrcSox, FailedConversionKeepsAnEarlierOutputAndLeavesNoPartialFile) {
   WriteFile(dir / "out.wav", "an earlier conversion");
   // Normalising needs sox's temporary file, which cannot be made here, so sox
   // fails after it has started writing.
-  const TChildResult result = RunChild(
-      Command({"--normalize", "--tmpfile", dir / "missing/scratch.tmp"}, dir / "in.wav", dir / "out.wav"));
+  const TChildResult result =
+      RunChild(Command({"--normalize", "--tmpfile", dir / "missing/scratch.tmp"}, dir / "in.wav", dir / "out.wav"));
 
   EXPECT_EQ(result.ExitCode, 255);
   EXPECT_NE(result.Err.find("sox FAIL"), std::string::npos) << result.Err;
@@ -210,8 +250,7 @@ TEST_F(SsrcSox, NamesBeginningWithADashAreFilesNotOptions) {
   WriteWav(dir / "-in.wav", 44100, 16, 2, 441);
   // Relative names, as sox would read "-in.wav" as an option.
   const TChildResult result = RunChild(
-      {"/bin/bash", "-c", "cd \"$1\" && exec \"$2\" --bits 24 -in.wav -out.wav", "sh", dir.Path(),
-       RATEMILL_SSRC_SOX});
+      {"/bin/bash", "-c", "cd \"$1\" && exec \"$2\" --bits 24 -in.wav -out.wav", "sh", dir.Path(), RATEMILL_SSRC_SOX});
   ASSERT_EQ(result.ExitCode, 0) << result.Err;
   const auto format = ReadWavFormat(dir / "-out.wav");
   ASSERT_TRUE(format.has_value());

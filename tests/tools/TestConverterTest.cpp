@@ -2,8 +2,8 @@
 // the converter's arguments, write what it is asked to, and fail and talk the
 // way the real converter does, or those tests check the wrong thing.
 
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -77,14 +77,31 @@ TEST_P(TestConverterConversion, WritesCanonicalPcmOfTheRequestedFormat) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TestConverterConversion,
     ::testing::Values(
-        TConversionCase{"RateAndBitsGiven", 44100, 16, 2, 4410, {}, {"--rate", "48000", "--bits", "24"}, 48000, 24, 4800},
+        TConversionCase{
+            "RateAndBitsGiven", 44100, 16, 2, 4410, {}, {"--rate", "48000", "--bits", "24"}, 48000, 24, 4800},
         TConversionCase{"BothKept", 44100, 16, 2, 4410, {}, {}, 44100, 16, 4410},
         TConversionCase{"RateGivenBitsKept", 48000, 24, 1, 4800, {}, {"--rate", "32000"}, 32000, 24, 3200},
-        TConversionCase{"EveryOtherOption", 44100, 16, 2, 441, {},
-                        {"--bits", "8", "--att", "3", "--normalize", "--dither", "4", "--pdf", "1", "--profile", "fast"},
-                        44100, 8, 441},
-        TConversionCase{"FmtChunkAfterListChunk", 22050, 16, 2, 2205, TWavLayout{1, false, true},
-                        {"--rate", "96000"}, 96000, 16, 9600}),
+        TConversionCase{
+            "EveryOtherOption",
+            44100,
+            16,
+            2,
+            441,
+            {},
+            {"--bits", "8", "--att", "3", "--normalize", "--dither", "4", "--pdf", "1", "--profile", "fast"},
+            44100,
+            8,
+            441},
+        TConversionCase{"FmtChunkAfterListChunk",
+                        22050,
+                        16,
+                        2,
+                        2205,
+                        TWavLayout{1, false, true},
+                        {"--rate", "96000"},
+                        96000,
+                        16,
+                        9600}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct TFailureCase {
@@ -118,8 +135,12 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"ExtensibleInput", TConverterInput::Extensible, {}, {}, "Error: Only PCM is supported.\n"},
         TFailureCase{"FloatInput", TConverterInput::Float, {}, {}, "Error: Only PCM is supported.\n"},
         TFailureCase{"NotAWavFile", TConverterInput::NotWav, {}, {}, "Error: Only PCM is supported.\n"},
-        TFailureCase{"UnsupportedBits", TConverterInput::Pcm, {"--bits", "12"}, {}, "Error: unsupported bit depth : 12\n"},
-        TFailureCase{"FailAtHalfway", TConverterInput::Pcm, {}, {{"RATEMILL_TC_FAIL_AT", "50"}},
+        TFailureCase{
+            "UnsupportedBits", TConverterInput::Pcm, {"--bits", "12"}, {}, "Error: unsupported bit depth : 12\n"},
+        TFailureCase{"FailAtHalfway",
+                     TConverterInput::Pcm,
+                     {},
+                     {{"RATEMILL_TC_FAIL_AT", "50"}},
                      "Error: conversion failed at 50%.\n"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -144,9 +165,8 @@ TEST(TestConverterArguments, RecordAppendsEveryCallsArgumentsEvenFailedOnes) {
   EXPECT_EQ(RunChild(Command({"--rate", "48000", "--dither", "2"}, in, spaced), env).ExitCode, 0);
   EXPECT_EQ(RunChild(Command({"--bogus"}, in, dir / "x.wav"), env).ExitCode, 255);
 
-  EXPECT_EQ(ReadFile(dir / "calls.txt"),
-            "--rate\n48000\n--dither\n2\n" + in + "\n" + spaced + "\n\n" + "--bogus\n" + in + "\n" + dir / "x.wav" +
-                "\n\n");
+  EXPECT_EQ(ReadFile(dir / "calls.txt"), "--rate\n48000\n--dither\n2\n" + in + "\n" + spaced + "\n\n" + "--bogus\n" +
+                                             in + "\n" + dir / "x.wav" + "\n\n");
 }
 
 TEST(TestConverterKnobs, StderrLinesArriveAsGivenAndTheRunStillSucceeds) {

@@ -44,15 +44,14 @@ TEST_P(WavFixtureLayout, ReadsBackWhatWasWritten) {
   EXPECT_EQ(bytes.size(), format->DataOffset + format->DataSize + format->DataSize % 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WavFixtureLayout,
-    ::testing::Values(TLayoutCase{"Canonical16", {}, 16, 1, 1, 44},
-                      TLayoutCase{"Canonical24OddDataSize", {}, 24, 1, 1, 44},
-                      TLayoutCase{"Extensible24", {1, true, false}, 24, 0xFFFE, 1, 68},
-                      TLayoutCase{"Float32", {3, false, false}, 32, 3, 3, 44},
-                      // 12 RIFF + 8+17+1 padded LIST + 8+16 fmt + 8 data header
-                      TLayoutCase{"ListChunkBeforeFmt", {1, false, true}, 16, 1, 1, 70}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Cases, WavFixtureLayout,
+                         ::testing::Values(TLayoutCase{"Canonical16", {}, 16, 1, 1, 44},
+                                           TLayoutCase{"Canonical24OddDataSize", {}, 24, 1, 1, 44},
+                                           TLayoutCase{"Extensible24", {1, true, false}, 24, 0xFFFE, 1, 68},
+                                           TLayoutCase{"Float32", {3, false, false}, 32, 3, 3, 44},
+                                           // 12 RIFF + 8+17+1 padded LIST + 8+16 fmt + 8 data header
+                                           TLayoutCase{"ListChunkBeforeFmt", {1, false, true}, 16, 1, 1, 70}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(WavFixtureRead, RefusesWhatIsNotAWaveFileWithAFmtChunk) {
   TTempDir dir;

@@ -25,8 +25,8 @@ std::string QuoteForShell(const std::string& text) {
 
 }  // namespace
 
-std::string MakeBatchScriptWin(const std::string& appDir, const std::string& converterName,
-                               bool hpChecked, const std::string& arguments) {
+std::string MakeBatchScriptWin(const std::string& appDir, const std::string& converterName, bool hpChecked,
+                               const std::string& arguments) {
   const std::string oemArguments = platform::Ansi2OEM(arguments);
   const std::string drive = appDir.substr(0, 2);
   const std::string folder = appDir.size() > 2 ? appDir.substr(2, 255) : std::string();
@@ -39,8 +39,8 @@ std::string MakeBatchScriptWin(const std::string& appDir, const std::string& con
   return script;
 }
 
-std::string MakeBatchScriptPosix(const std::string& appDir, const std::string& converterName,
-                                 bool hpChecked, const std::string& arguments) {
+std::string MakeBatchScriptPosix(const std::string& appDir, const std::string& converterName, bool hpChecked,
+                                 const std::string& arguments) {
   const std::string oemArguments = platform::Ansi2OEM(arguments);
 
   std::string program = converterName;
@@ -48,8 +48,7 @@ std::string MakeBatchScriptPosix(const std::string& appDir, const std::string& c
 
   // printf rather than echo: some shells' echo expands backslashes in paths.
   std::string call = QuoteForShell("./" + program);
-  for (const std::string& argument : platform::SplitCommandLine(oemArguments))
-    call += " " + QuoteForShell(argument);
+  for (const std::string& argument : platform::SplitCommandLine(oemArguments)) call += " " + QuoteForShell(argument);
 
   std::string script;
   script += "#!/bin/sh\n";

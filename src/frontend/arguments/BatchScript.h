@@ -12,14 +12,14 @@ namespace ratemill {
 
 // cmd.exe form: "@echo off", the drive, "cd" into the folder, the echo and
 // the call; every line ends with CR LF.
-std::string MakeBatchScriptWin(const std::string& appDir, const std::string& converterName,
-                               bool hpChecked, const std::string& arguments);
+std::string MakeBatchScriptWin(const std::string& appDir, const std::string& converterName, bool hpChecked,
+                               const std::string& arguments);
 
 // sh form with the same steps and LF line ends. The argument string is split
 // as the converter's C runtime would split it and every argument is handed
 // over single-quoted, so the converter sees exactly the argv that a direct
 // start with that command line gives it, whatever the paths hold.
-std::string MakeBatchScriptPosix(const std::string& appDir, const std::string& converterName,
-                                 bool hpChecked, const std::string& arguments);
+std::string MakeBatchScriptPosix(const std::string& appDir, const std::string& converterName, bool hpChecked,
+                                 const std::string& arguments);
 
 }  // namespace ratemill

@@ -65,8 +65,7 @@ TArgumentFragments BuildArgumentFragments(const TConversionOptions& options) {
     f.FArgDither = " --dither " + std::to_string(options.DitherIndex);
   // An empty text means the noise list has nothing selected: the converter's
   // own default then applies, as with "default".
-  if (options.NoiseText != "default" && !options.NoiseText.empty())
-    f.FArgPdf = " --pdf " + options.NoiseText;
+  if (options.NoiseText != "default" && !options.NoiseText.empty()) f.FArgPdf = " --pdf " + options.NoiseText;
   if (options.Fast) f.FArgProfile = " --profile fast";
 
   f.KeepBits = KeepsSourceValue(options.BitsIndex);
@@ -78,8 +77,8 @@ TArgumentFragments BuildArgumentFragments(const TConversionOptions& options) {
 }
 
 std::string MakeOutputPath(const std::string& source, const std::string& outputFolder,
-                           const TArgumentFragments& fragments,
-                           const std::string& bitsDisplayedText, TWavHeaderReader& header) {
+                           const TArgumentFragments& fragments, const std::string& bitsDisplayedText,
+                           TWavHeaderReader& header) {
   std::string name = platform::ExtractFileName(source);
   if (name.size() >= 4) name.resize(name.size() - 4);
 
@@ -88,21 +87,16 @@ std::string MakeOutputPath(const std::string& source, const std::string& outputF
 
   // Integer division truncates towards zero, so odd header values (negative,
   // below 1000) still give a number and never fail.
-  const std::string kHz = fragments.KeepRate ? std::to_string(format.SampleRate / 1000)
-                                             : fragments.ChosenKHz;
-  const std::string bits =
-      fragments.KeepBits ? std::to_string(format.BitsPerSample) : bitsDisplayedText;
+  const std::string kHz = fragments.KeepRate ? std::to_string(format.SampleRate / 1000) : fragments.ChosenKHz;
+  const std::string bits = fragments.KeepBits ? std::to_string(format.BitsPerSample) : bitsDisplayedText;
 
-  const std::string folder =
-      outputFolder.empty() ? platform::ExtractFilePath(source) : outputFolder;
+  const std::string folder = outputFolder.empty() ? platform::ExtractFilePath(source) : outputFolder;
   return folder + name + "_" + kHz + "-" + bits + ".wav";
 }
 
-std::string ComposeArguments(const TArgumentFragments& f, const std::string& source,
-                             const std::string& output) {
-  return f.FArgRate + f.FArgBits + f.FArgAtt + f.FArgTwoPass + f.FArgNormalize + f.FArgDither +
-         f.FArgPdf + f.FArgProfile + f.FArgTmpFile + " " + QuoteForConverter(source) + " " +
-         QuoteForConverter(output);
+std::string ComposeArguments(const TArgumentFragments& f, const std::string& source, const std::string& output) {
+  return f.FArgRate + f.FArgBits + f.FArgAtt + f.FArgTwoPass + f.FArgNormalize + f.FArgDither + f.FArgPdf +
+         f.FArgProfile + f.FArgTmpFile + " " + QuoteForConverter(source) + " " + QuoteForConverter(output);
 }
 
 std::string DebugText(const TArgumentFragments& fragments, const std::string& arguments) {

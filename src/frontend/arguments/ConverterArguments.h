@@ -8,14 +8,14 @@ class TWavHeaderReader;
 
 // The option controls of the main window as they stand when a run starts.
 struct TConversionOptions {
-  int SampleRateIndex = -1;     // -1: nothing selected
-  std::string SampleRateText;   // the selected item's text
-  int BitsIndex = -1;           // -1: nothing selected
-  std::string BitsText;         // the displayed text
+  int SampleRateIndex = -1;    // -1: nothing selected
+  std::string SampleRateText;  // the selected item's text
+  int BitsIndex = -1;          // -1: nothing selected
+  std::string BitsText;        // the displayed text
   std::string AttenuationText = "0";
   bool TwoPass = false;
   bool Normalize = false;
-  int DitherIndex = 2;          // the checked one of the five dither buttons
+  int DitherIndex = 2;                // the checked one of the five dither buttons
   std::string NoiseText = "default";  // the displayed text
   bool Fast = false;
   bool TempFile = false;
@@ -37,9 +37,9 @@ struct TArgumentFragments {
   std::string FArgPdf;
   std::string FArgProfile;
   std::string FArgTmpFile;
-  bool KeepRate = false;   // the output name takes the kHz from the source's header
-  std::string ChosenKHz;   // the chosen rate in kHz when the rate is not kept
-  bool KeepBits = false;   // the output name takes the bits from the source's header
+  bool KeepRate = false;  // the output name takes the kHz from the source's header
+  std::string ChosenKHz;  // the chosen rate in kHz when the rate is not kept
+  bool KeepBits = false;  // the output name takes the bits from the source's header
 };
 
 TArgumentFragments BuildArgumentFragments(const TConversionOptions& options);
@@ -49,13 +49,12 @@ TArgumentFragments BuildArgumentFragments(const TConversionOptions& options);
 // delimiter) or, when that is empty, beside the source. The header is read
 // only when the rate or the bits are kept, and then once.
 std::string MakeOutputPath(const std::string& source, const std::string& outputFolder,
-                           const TArgumentFragments& fragments,
-                           const std::string& bitsDisplayedText, TWavHeaderReader& header);
+                           const TArgumentFragments& fragments, const std::string& bitsDisplayedText,
+                           TWavHeaderReader& header);
 
 // The converter's argument string for one file: the fragments, then the two
 // paths, each quoted. Always begins with a blank, never ends with one.
-std::string ComposeArguments(const TArgumentFragments& fragments, const std::string& source,
-                             const std::string& output);
+std::string ComposeArguments(const TArgumentFragments& fragments, const std::string& source, const std::string& output);
 
 // What debug mode shows instead of running the converter.
 std::string DebugText(const TArgumentFragments& fragments, const std::string& arguments);

@@ -87,9 +87,7 @@ class TQtMessageWindow : public IMessageWindow {
   }
   ~TQtMessageWindow() override { Close(); }
 
-  bool Post(unsigned message, std::uintptr_t wParam) override {
-    return Send(message, wParam, nullptr);
-  }
+  bool Post(unsigned message, std::uintptr_t wParam) override { return Send(message, wParam, nullptr); }
 
   void Synchronize(const std::function<void()>& work) override {
     auto handOver = std::make_shared<THandOver>();

@@ -22,16 +22,13 @@ const TButtonSpec kCancel{"Abbrechen", QMessageBox::RejectRole, TMessageAnswer::
 
 std::vector<TButtonSpec> ButtonsOf(TMessageKind kind) {
   switch (kind) {
-    case TMessageKind::ConfirmYesCancel:
-      return {kYes, kCancel};
+    case TMessageKind::ConfirmYesCancel: return {kYes, kCancel};
     case TMessageKind::WarningYesNo:
     case TMessageKind::ErrorYesNo:
-    case TMessageKind::ConfirmYesNo:
-      return {kYes, kNo};
+    case TMessageKind::ConfirmYesNo: return {kYes, kNo};
     case TMessageKind::ErrorOk:
     case TMessageKind::WarningOk:
-    case TMessageKind::PlainOk:
-      break;
+    case TMessageKind::PlainOk: break;
   }
   return {kOk};
 }
@@ -39,16 +36,12 @@ std::vector<TButtonSpec> ButtonsOf(TMessageKind kind) {
 QMessageBox::Icon IconOf(TMessageKind kind) {
   switch (kind) {
     case TMessageKind::ErrorOk:
-    case TMessageKind::ErrorYesNo:
-      return QMessageBox::Critical;
+    case TMessageKind::ErrorYesNo: return QMessageBox::Critical;
     case TMessageKind::WarningOk:
-    case TMessageKind::WarningYesNo:
-      return QMessageBox::Warning;
+    case TMessageKind::WarningYesNo: return QMessageBox::Warning;
     case TMessageKind::ConfirmYesCancel:
-    case TMessageKind::ConfirmYesNo:
-      return QMessageBox::Question;
-    case TMessageKind::PlainOk:
-      break;
+    case TMessageKind::ConfirmYesNo: return QMessageBox::Question;
+    case TMessageKind::PlainOk: break;
   }
   return QMessageBox::NoIcon;
 }

@@ -49,8 +49,7 @@ TEST(MakeBatchScriptWin, FiveLinesWithCrLf) {
        "\r\n"
        R"(ssrc.exe  --dither 2 "C:\in\a.wav" "C:\in\a_44-16.wav")"
        "\r\n"},
-      {"network folder: its first two characters stand for the drive",
-       R"(\\server\share\)", "ssrc.exe ", false,
+      {"network folder: its first two characters stand for the drive", R"(\\server\share\)", "ssrc.exe ", false,
        "@echo off\r\n\\\\\r\n"
        R"(cd "server\share\")"
        "\r\n"
@@ -59,11 +58,10 @@ TEST(MakeBatchScriptWin, FiveLinesWithCrLf) {
        R"(ssrc.exe  --dither 2 "C:\in\a.wav" "C:\in\a_44-16.wav")"
        "\r\n"},
       {"folder cut after 255 characters", "C:" + longFolder, "ssrc.exe ", false,
-       "@echo off\r\nC:\r\ncd \"" + longFolder.substr(0, 255) + "\"\r\n" +
-           "echo ssrc " + args + "\r\nssrc.exe " + args + "\r\n"},
+       "@echo off\r\nC:\r\ncd \"" + longFolder.substr(0, 255) + "\"\r\n" + "echo ssrc " + args + "\r\nssrc.exe " +
+           args + "\r\n"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(MakeBatchScriptWin(c.AppDir, c.Name, c.HP, args), c.Expected) << c.Description;
+  for (const auto& c : cases) EXPECT_EQ(MakeBatchScriptWin(c.AppDir, c.Name, c.HP, args), c.Expected) << c.Description;
 }
 
 TEST(MakeBatchScriptPosix, ShellQuotesFolderEchoAndEachArgument) {
@@ -82,8 +80,8 @@ TEST(MakeBatchScriptPosix, ShellQuotesFolderEchoAndEachArgument) {
        "\n"
        R"('./ssrc.exe' '--dither' '2' '/in/a.wav' '/in/a_44-16.wav')"
        "\n"},
-      {"folder with blanks and a single quote, high precision", "/opt/o'neil's tools/",
-       "ssrc_hp.exe ", true, R"( --dither 2 "/in/a b.wav" "/in/a b_44-16.wav")",
+      {"folder with blanks and a single quote, high precision", "/opt/o'neil's tools/", "ssrc_hp.exe ", true,
+       R"( --dither 2 "/in/a b.wav" "/in/a b_44-16.wav")",
        "#!/bin/sh\n"
        R"(cd '/opt/o'\''neil'\''s tools/' || exit 1)"
        "\n"
@@ -91,8 +89,7 @@ TEST(MakeBatchScriptPosix, ShellQuotesFolderEchoAndEachArgument) {
        "\n"
        R"('./ssrc_hp.exe' '--dither' '2' '/in/a b.wav' '/in/a b_44-16.wav')"
        "\n"},
-      {"path with an escaped quote", "/r/", "ssrc.exe ", false,
-       R"( --dither 2 "/in/x\" --rate 8000 \"y.wav" "/o.wav")",
+      {"path with an escaped quote", "/r/", "ssrc.exe ", false, R"( --dither 2 "/in/x\" --rate 8000 \"y.wav" "/o.wav")",
        "#!/bin/sh\n"
        "cd '/r/' || exit 1\n"
        R"(printf '%s\n' 'ssrc  --dither 2 "/in/x\" --rate 8000 \"y.wav" "/o.wav"')"
@@ -101,8 +98,7 @@ TEST(MakeBatchScriptPosix, ShellQuotesFolderEchoAndEachArgument) {
        "\n"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(MakeBatchScriptPosix(c.AppDir, c.Name, c.HP, c.Arguments), c.Expected)
-        << c.Description;
+    EXPECT_EQ(MakeBatchScriptPosix(c.AppDir, c.Name, c.HP, c.Arguments), c.Expected) << c.Description;
 }
 
 // Runs `script` with /bin/sh and returns what it printed; fails the test when

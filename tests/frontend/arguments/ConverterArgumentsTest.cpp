@@ -37,36 +37,28 @@ struct TOptionsCase {
 TEST(BuildArgumentFragments, EachControlGivesItsFragmentInFixedOrder) {
   const std::vector<TOptionsCase> cases = {
       {"all neutral still dithers", [](TConversionOptions&) {}, " --dither 2" + Paths},
-      {"rate chosen",
-       [](TConversionOptions& o) { o.SampleRateIndex = 3, o.SampleRateText = "48000"; },
+      {"rate chosen", [](TConversionOptions& o) { o.SampleRateIndex = 3, o.SampleRateText = "48000"; },
        " --rate 48000 --dither 2" + Paths},
-      {"bits chosen", [](TConversionOptions& o) { o.BitsIndex = 1, o.BitsText = "8"; },
-       " --bits 8 --dither 2" + Paths},
+      {"bits chosen", [](TConversionOptions& o) { o.BitsIndex = 1, o.BitsText = "8"; }, " --bits 8 --dither 2" + Paths},
       {"attenuation 00 is not 0", [](TConversionOptions& o) { o.AttenuationText = "00"; },
        " --att 00 --dither 2" + Paths},
       {"attenuation with a leading blank", [](TConversionOptions& o) { o.AttenuationText = " 0"; },
        " --att  0 --dither 2" + Paths},
-      {"empty attenuation", [](TConversionOptions& o) { o.AttenuationText = ""; },
-       " --att  --dither 2" + Paths},
+      {"empty attenuation", [](TConversionOptions& o) { o.AttenuationText = ""; }, " --att  --dither 2" + Paths},
       {"attenuation passed unchanged", [](TConversionOptions& o) { o.AttenuationText = "-3,5"; },
        " --att -3,5 --dither 2" + Paths},
-      {"two-pass", [](TConversionOptions& o) { o.TwoPass = true; },
-       " --twopass --dither 2" + Paths},
-      {"normalize", [](TConversionOptions& o) { o.Normalize = true; },
-       " --normalize --dither 2" + Paths},
+      {"two-pass", [](TConversionOptions& o) { o.TwoPass = true; }, " --twopass --dither 2" + Paths},
+      {"normalize", [](TConversionOptions& o) { o.Normalize = true; }, " --normalize --dither 2" + Paths},
       {"dither 0", [](TConversionOptions& o) { o.DitherIndex = 0; }, " --dither 0" + Paths},
       {"dither 4", [](TConversionOptions& o) { o.DitherIndex = 4; }, " --dither 4" + Paths},
-      {"noise item 0 is a value", [](TConversionOptions& o) { o.NoiseText = "0"; },
-       " --dither 2 --pdf 0" + Paths},
-      {"noise 2", [](TConversionOptions& o) { o.NoiseText = "2"; },
-       " --dither 2 --pdf 2" + Paths},
-      {"fast profile", [](TConversionOptions& o) { o.Fast = true; },
-       " --dither 2 --profile fast" + Paths},
+      {"noise item 0 is a value", [](TConversionOptions& o) { o.NoiseText = "0"; }, " --dither 2 --pdf 0" + Paths},
+      {"noise 2", [](TConversionOptions& o) { o.NoiseText = "2"; }, " --dither 2 --pdf 2" + Paths},
+      {"fast profile", [](TConversionOptions& o) { o.Fast = true; }, " --dither 2 --profile fast" + Paths},
       {"temp file with blanks stays one quoted argument",
        [](TConversionOptions& o) { o.TempFile = true, o.TempFileName = "/tmp/my temp/x.tmp"; },
        R"( --dither 2 --tmpfile "/tmp/my temp/x.tmp")" + Paths},
-      {"temp file name ignored while the box is off",
-       [](TConversionOptions& o) { o.TempFileName = "/tmp/x.tmp"; }, " --dither 2" + Paths},
+      {"temp file name ignored while the box is off", [](TConversionOptions& o) { o.TempFileName = "/tmp/x.tmp"; },
+       " --dither 2" + Paths},
       {"everything on, in table order",
        [](TConversionOptions& o) {
          o.SampleRateIndex = 5, o.SampleRateText = "96000", o.BitsIndex = 3, o.BitsText = "24";
@@ -74,15 +66,14 @@ TEST(BuildArgumentFragments, EachControlGivesItsFragmentInFixedOrder) {
          o.NoiseText = "1", o.Fast = true, o.TempFile = true, o.TempFileName = "/t/x";
        },
        R"( --rate 96000 --bits 24 --att 1.5 --twopass --normalize --dither 3 --pdf 1)"
-       R"( --profile fast --tmpfile "/t/x")" + Paths},
+       R"( --profile fast --tmpfile "/t/x")" +
+           Paths},
       // Without a selection a bare "--rate" would swallow the input path.
       {"rate and bits lists without a selection keep the source's values",
-       [](TConversionOptions& o) {
-         o.SampleRateIndex = -1, o.SampleRateText = "", o.BitsIndex = -1, o.BitsText = "";
-       },
+       [](TConversionOptions& o) { o.SampleRateIndex = -1, o.SampleRateText = "", o.BitsIndex = -1, o.BitsText = ""; },
        " --dither 2" + Paths},
-      {"noise list without a selection gives no bare --pdf",
-       [](TConversionOptions& o) { o.NoiseText = ""; }, " --dither 2" + Paths},
+      {"noise list without a selection gives no bare --pdf", [](TConversionOptions& o) { o.NoiseText = ""; },
+       " --dither 2" + Paths},
   };
   for (const auto& c : cases) {
     TConversionOptions options = Neutral();
@@ -120,15 +111,9 @@ TEST(BuildArgumentFragments, KeepFlagsAndChosenKHz) {
     bool KeepRate, KeepBits;
     const char* KHz;
   } const cases[] = {
-      {0, "wie Quelle", 0, true, true, ""},
-      {1, "8000", 2, false, false, "8"},
-      {2, "11025", 0, false, true, "11"},
-      {3, "32000", 0, false, true, "32"},
-      {4, "44100", 1, false, false, "44"},
-      {5, "48000", 0, false, true, "48"},
-      {6, "96000", 0, false, true, "96"},
-      {7, "192000", 0, false, true, "192"},
-      {0, "48000", 3, true, false, ""},
+      {0, "wie Quelle", 0, true, true, ""}, {1, "8000", 2, false, false, "8"},    {2, "11025", 0, false, true, "11"},
+      {3, "32000", 0, false, true, "32"},   {4, "44100", 1, false, false, "44"},  {5, "48000", 0, false, true, "48"},
+      {6, "96000", 0, false, true, "96"},   {7, "192000", 0, false, true, "192"}, {0, "48000", 3, true, false, ""},
   };
   for (const auto& c : cases) {
     TConversionOptions options = Neutral();
@@ -160,10 +145,10 @@ TEST(MakeOutputPath, NamesFromChosenRateAndBitsWithoutReadingTheSource) {
   } const cases[] = {
       {"/in/a.wav", "", "/in/a_48-24.wav"},
       {"/in/a.wav", "/out/", "/out/a_48-24.wav"},
-      {"/in/a.aiff", "", "/in/a._48-24.wav"},    // four-letter extension: four characters go
-      {"/in/ab.au", "", "/in/a_48-24.wav"},      // two-letter one: a name character goes too
-      {"/in/x.wa", "", "/in/_48-24.wav"},        // exactly four characters: only the suffix
-      {"/in/abc", "", "/in/abc_48-24.wav"},      // fewer than four: nothing removed
+      {"/in/a.aiff", "", "/in/a._48-24.wav"},  // four-letter extension: four characters go
+      {"/in/ab.au", "", "/in/a_48-24.wav"},    // two-letter one: a name character goes too
+      {"/in/x.wa", "", "/in/_48-24.wav"},      // exactly four characters: only the suffix
+      {"/in/abc", "", "/in/abc_48-24.wav"},    // fewer than four: nothing removed
       {"/in/my take.wav", "/out dir/", "/out dir/my take_48-24.wav"},
       {"a.wav", "", "a_48-24.wav"},              // no folder part at all
       {"/in.d/a.wav", "", "/in.d/a_48-24.wav"},  // a dot in the folder is not the name's
@@ -218,8 +203,7 @@ TEST(MakeOutputPath, KeptValuesComeFromTheSourceHeaderReadOnce) {
     options.BitsText = "16";
     const TArgumentFragments f = BuildArgumentFragments(options);
     TWavHeaderReader header;
-    EXPECT_EQ(MakeOutputPath(dir / "a.wav", "", f, "16", header), dir / c.ExpectedName)
-        << c.Description;
+    EXPECT_EQ(MakeOutputPath(dir / "a.wav", "", f, "16", header), dir / c.ExpectedName) << c.Description;
     EXPECT_EQ(header.ReadCount(), 1) << c.Description;
   }
 }
@@ -234,8 +218,7 @@ TEST(MakeOutputPath, NoHeaderReadWithoutAKeepFlag) {
 
   ASSERT_EQ(MakeOutputPath(dir / "first.wav", "", keepBoth, "", header), dir / "first_44-16.wav");
   // Rate and bits chosen: second.wav must not reach the buffer...
-  EXPECT_EQ(MakeOutputPath(dir / "second.wav", "", Chosen("48000"), "24", header),
-            dir / "second_48-24.wav");
+  EXPECT_EQ(MakeOutputPath(dir / "second.wav", "", Chosen("48000"), "24", header), dir / "second_48-24.wav");
   // ...which an unreadable file then shows: the buffer still holds first.wav.
   EXPECT_EQ(MakeOutputPath(dir / "gone.wav", "", keepBoth, "", header), dir / "gone_44-16.wav");
   EXPECT_EQ(header.ReadCount(), 2);
@@ -299,10 +282,8 @@ TEST(ComposeArguments, PathsSplitBackIntoTheOriginalArguments) {
     options.TempFile = true;
     options.TempFileName = source;
     const std::string output = std::string(source) + "_out";
-    const std::string args =
-        ComposeArguments(BuildArgumentFragments(options), source, output);
-    const std::vector<std::string> expected = {"--dither", "2", "--tmpfile", source, source,
-                                               output};
+    const std::string args = ComposeArguments(BuildArgumentFragments(options), source, output);
+    const std::vector<std::string> expected = {"--dither", "2", "--tmpfile", source, source, output};
     EXPECT_EQ(platform::SplitCommandLine(args), expected) << args;
     EXPECT_EQ(args.front(), ' ');
     EXPECT_NE(args.back(), ' ');

@@ -46,8 +46,7 @@ TEST(WavHeaderReader, UnreadableOrShortFileKeepsWhatTheLastGoodFileLeft) {
   test::WriteFile(dir / "rate-only.wav", Header(96000, 8, 30));
   test::WriteFile(dir / "empty.wav", "");
 
-  const char* const unreadable[] = {"short.wav", "rate-only.wav", "empty.wav", "missing.wav",
-                                    ""};
+  const char* const unreadable[] = {"short.wav", "rate-only.wav", "empty.wav", "missing.wav", ""};
   TWavHeaderReader reader;
   for (const char* name : unreadable) {
     const TWavFormat before = reader.ReadWavHeader(dir / name);
