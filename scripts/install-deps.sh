@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev                # benchmarks
   sox                             # the default converter wrapper in tools/
   fonts-dejavu-core               # a font for the windows, also offscreen
+  clang-format clang-tidy         # the layout check and the lint script
 )
 
 missing=()
