@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <exception>
+#include <map>
 #include <optional>
 
 #include "files/FindFiles.h"
@@ -105,7 +106,34 @@ void TMainForm::FindFolderButtonClick() {
   const std::optional<std::string> folder = BrowseFolder(*this);
   if (!folder) return;
   // Taken as the dialog gives it; the batch run adds the delimiter.
-  TargetDirectoryEdit->setText(QString::fromStdString(*folder));
+  SetTargetDirectory(*folder);
+}
+
+std::vector<std::string> TMainForm::FileListEntries() const {
+  std::vector<std::string> entries;
+  entries.reserve(static_cast<std::size_t>(FileList->count()));
+  for (int i = 0; i < FileList->count(); ++i) entries.push_back(FileList->item(i)->text().toStdString());
+  return entries;
+}
+
+void TMainForm::RemoveFileListEntries(const std::vector<std::string>& entries) {
+  std::map<std::string, int> handled;
+  for (const std::string& entry : entries) ++handled[entry];
+  for (int i = 0; i < FileList->count();) {
+    auto found = handled.find(FileList->item(i)->text().toStdString());
+    if (found != handled.end() && found->second > 0) {
+      --found->second;
+      delete FileList->takeItem(i);
+    } else {
+      ++i;
+    }
+  }
+}
+
+std::string TMainForm::TargetDirectory() const { return TargetDirectoryEdit->text().toStdString(); }
+
+void TMainForm::SetTargetDirectory(const std::string& folder) {
+  TargetDirectoryEdit->setText(QString::fromStdString(folder));
 }
 
 void TMainForm::AddDroppedPaths(const std::vector<std::string>& paths) {

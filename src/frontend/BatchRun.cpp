@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <cstdlib>
-#include <map>
 #include <vector>
 
 #include "frontend/BatchLauncher.h"
@@ -164,11 +163,11 @@ void TMainForm::StartButtonClick() {
     ProcessRunner.SetApplicationName(MakeBatchLaunch(scriptPath, "", terminal).ApplicationName);
   }
 
-  std::string targetDirectory = Text(TargetDirectoryEdit->text());
+  std::string targetDirectory = TargetDirectory();
   if (!targetDirectory.empty()) {
     if (targetDirectory.back() != platform::PathDelim) {
       targetDirectory += platform::PathDelim;
-      TargetDirectoryEdit->setText(QString::fromStdString(targetDirectory));
+      SetTargetDirectory(targetDirectory);
     }
     if (!platform::DirectoryExists(targetDirectory)) {
       const TMessageAnswer answer = boxes.Show(TMessageKind::ConfirmYesCancel,
@@ -185,9 +184,7 @@ void TMainForm::StartButtonClick() {
   // The entries as they stand now. The list stays usable during the run, and
   // entries removed or added meanwhile must neither shift the run onto
   // another file nor end it out of range.
-  std::vector<std::string> entries;
-  entries.reserve(static_cast<std::size_t>(FileList->count()));
-  for (int i = 0; i < FileList->count(); ++i) entries.push_back(Text(FileList->item(i)->text()));
+  const std::vector<std::string> entries = FileListEntries();
 
   for (const std::string& entry : entries) {
     // A closed main window ends the run like Cancel: the program is about to
@@ -202,7 +199,7 @@ void TMainForm::StartButtonClick() {
     // The output folder is read anew for every file, so a change during the
     // run counts from the next file on; a delimiter typed away meanwhile
     // must not make the output land beside the folder.
-    const std::string outputFolder = platform::IncludeTrailingPathDelimiter(Text(TargetDirectoryEdit->text()));
+    const std::string outputFolder = platform::IncludeTrailingPathDelimiter(TargetDirectory());
     const std::string output =
         MakeOutputPath(entry, outputFolder, fragments, Text(ComboBits->currentText()), WavHeader());
     const std::string arguments = ComposeArguments(fragments, entry, output);
@@ -249,17 +246,7 @@ void TMainForm::StartButtonClick() {
 
   // Every entry the run went through leaves the list, skipped ones too;
   // entries added during the run were never looked at and stay.
-  std::map<std::string, int> handled;
-  for (const std::string& entry : entries) ++handled[entry];
-  for (int i = 0; i < FileList->count();) {
-    auto found = handled.find(Text(FileList->item(i)->text()));
-    if (found != handled.end() && found->second > 0) {
-      --found->second;
-      delete FileList->takeItem(i);
-    } else {
-      ++i;
-    }
-  }
+  RemoveFileListEntries(entries);
 }
 
 void TMainForm::CancelButtonClick() {

@@ -77,6 +77,15 @@ class TMainForm : public QMainWindow {
   // Appends dropped WAV files and every WAV file of dropped folders.
   void AddDroppedPaths(const std::vector<std::string>& paths);
 
+  // The source files of `FileList`, in list order, as the paths to use.
+  std::vector<std::string> FileListEntries() const;
+  // Removes one list entry for each of `entries` (matched by path, first
+  // match first); entries not named stay in their order.
+  void RemoveFileListEntries(const std::vector<std::string>& entries);
+  // The output folder of `TargetDirectoryEdit` as the path to use.
+  std::string TargetDirectory() const;
+  void SetTargetDirectory(const std::string& folder);
+
   // Controls, named as the rest of the program refers to them.
   QGroupBox* GroupOptions = nullptr;
   QLabel* LabelSampleRate = nullptr;

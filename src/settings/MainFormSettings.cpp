@@ -42,7 +42,7 @@ void TMainForm::LoadSettings() {
   const long dither = settings.ReadInteger(kSection, "Dither", 0);
   if (dither >= 0 && dither <= 4) ditherOptions[dither]->setChecked(true);
 
-  TargetDirectoryEdit->setText(QString::fromStdString(settings.ReadString(kSection, "Zielpfad", "")));
+  SetTargetDirectory(settings.ReadString(kSection, "Zielpfad", ""));
 
   // Changing the box runs its handler, which sets the edit's read-only state.
   TempFileCheckBox->setChecked(settings.ReadBool(kSection, "TmpFile", false));
@@ -73,7 +73,7 @@ void TMainForm::SaveSettings() {
     }
   }
 
-  settings.WriteString(kSection, "Zielpfad", TargetDirectoryEdit->text().toStdString());
+  settings.WriteString(kSection, "Zielpfad", TargetDirectory());
   settings.WriteBool(kSection, "TmpFile", TempFileCheckBox->isChecked());
   // With the box off the stored path is left alone, so switching the option
   // back on later finds it again.
