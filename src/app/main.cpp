@@ -3,6 +3,7 @@
 #include "about/InfoForm.h"
 #include "about/ProgramPictures.h"
 #include "app/Application.h"
+#include "app/DesktopStart.h"
 #include "frontend/ConsoleOutputForm.h"
 #include "frontend/Form3.h"
 #include "frontend/MainForm.h"
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   services.Dialogs = &dialogs;
   services.Shell = shell.get();
   services.Queue = &queue;
-  services.AppDir = platform::GetAppDir();
+  if (!PrepareDesktopStart(application, services)) return 1;
   services.AppFileName = platform::GetAppFileName();
 
   TMainForm mainForm(services);

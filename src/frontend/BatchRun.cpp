@@ -18,6 +18,7 @@
 #include "i18n/MessageFormat.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramFolders.h"
 
 namespace ratemill {
 namespace {
@@ -81,6 +82,7 @@ void TMainForm::StartButtonClick() {
 
   platform::IMessageBoxes& boxes = *FServices.MessageBoxes;
   const std::string& appDir = FServices.AppDir;
+  const std::string& dataDir = FServices.DataDir;
 
   if (TempFileCheckBox->isChecked()) {
     const std::string tempFolder = platform::ExtractFilePath(TempFilenameEdit->FileName());
@@ -110,7 +112,7 @@ void TMainForm::StartButtonClick() {
     boxes.Show(TMessageKind::WarningOk, FMsgNoFilesSelected);
     return;
   }
-  if (!platform::FileExists(appDir + "ssrc.exe")) {
+  if (platform::LocateProgramFile(appDir, dataDir, "ssrc.exe").empty()) {
     boxes.Show(TMessageKind::ErrorOk, kMissingConverter);
     return;
   }
@@ -153,10 +155,15 @@ void TMainForm::StartButtonClick() {
   FArgProfile = fragments.FArgProfile;
   FArgTmpFile = fragments.FArgTmpFile;
 
-  const std::string scriptPath = appDir + kBatchScriptName;
+  const std::string scriptPath = dataDir + kBatchScriptName;
+  // A user whose program folder is not writable adds the converter to the
+  // data folder instead.
+  std::string converterName = fragments.ConverterName;
+  while (!converterName.empty() && converterName.back() == ' ') converterName.pop_back();
+  const std::string converterDir = platform::ProgramFileFolder(appDir, dataDir, converterName);
   std::string terminal;
   if (FCaptureOutput) {
-    ProcessRunner.SetApplicationName(appDir + fragments.ConverterName);
+    ProcessRunner.SetApplicationName(converterDir + fragments.ConverterName);
   } else {
     const char* searchPath = std::getenv("PATH");
     terminal = FindTerminal(searchPath != nullptr ? searchPath : "");
@@ -220,7 +227,7 @@ void TMainForm::StartButtonClick() {
         ProcessRunner.SetCommandLine(platform::Ansi2OEM(arguments));
       } else {
         WriteBatchScript(scriptPath,
-                         MakeBatchScript(appDir, fragments.ConverterName, HPCheckbox->isChecked(), arguments));
+                         MakeBatchScript(converterDir, fragments.ConverterName, HPCheckbox->isChecked(), arguments));
         const TBatchLaunch launch = MakeBatchLaunch(scriptPath, title, terminal);
         ProcessRunner.SetApplicationName(launch.ApplicationName);
         ProcessRunner.SetCommandLine(launch.CommandLine);

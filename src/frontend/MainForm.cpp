@@ -24,6 +24,7 @@
 #include "i18n/TextCatalogue.h"
 #include "platform/ErrorHandling.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramFolders.h"
 
 namespace ratemill {
 namespace {
@@ -178,10 +179,13 @@ void TMainForm::FormCreate() {
   ApplyLanguage();
 
   const std::string& appDir = FServices.AppDir;
-  HPCheckbox->setVisible(platform::FileExists(appDir + "ssrc_hp.exe"));
+  const std::string& dataDir = FServices.DataDir;
+  HPCheckbox->setVisible(!platform::LocateProgramFile(appDir, dataDir, "ssrc_hp.exe").empty());
 
-  if (!platform::FileExists(appDir + "ssrc.exe")) {
-    FMsgMissingSSRC = FormatMissingConverterMessage(FMsgMissingSSRC, appDir);
+  if (platform::LocateProgramFile(appDir, dataDir, "ssrc.exe").empty()) {
+    // The data folder is where the user can put the converter: it is the
+    // program's folder when that is writable.
+    FMsgMissingSSRC = FormatMissingConverterMessage(FMsgMissingSSRC, dataDir);
     if (FServices.MessageBoxes->Show(platform::TMessageKind::ErrorYesNo, FMsgMissingSSRC) ==
         platform::TMessageAnswer::Yes) {
       FServices.Shell->OpenAddress(kConverterDownloadAddress);
@@ -192,8 +196,8 @@ void TMainForm::FormCreate() {
 
   FDebugMode = false;
   // Nothing writes into the folder; failing to create it is harmless.
-  platform::ForceDirectories(appDir + "log");
-  FSettingsFile = appDir + "Ratemill.ini";
+  platform::ForceDirectories(dataDir + "log");
+  FSettingsFile = dataDir + "Ratemill.ini";
   LoadSettings();
 }
 

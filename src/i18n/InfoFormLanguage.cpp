@@ -7,7 +7,7 @@
 namespace ratemill {
 
 void TInfoForm::ApplyLanguage() {
-  const platform::TIniFile file(LanguageFileName(FServices.AppDir));
+  const platform::TIniFile file(LanguageFileName(FServices.DataDir));
   TranslateButton->setText(QString::fromStdString(ReadWindowText(file, TTextId::InfoTranslateButton)));
   FMsgEnableDebugMode = ReadWindowText(file, TTextId::EnableDebugMode);
   FMsgDisableDebugMode = ReadWindowText(file, TTextId::DisableDebugMode);

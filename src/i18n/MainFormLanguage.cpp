@@ -21,7 +21,7 @@ void RetextItem(QComboBox* combo, int index, const std::string& text) {
 }  // namespace
 
 void TMainForm::ApplyLanguage() {
-  const platform::TIniFile file(LanguageFileName(FServices.AppDir));
+  const platform::TIniFile file(LanguageFileName(FServices.DataDir));
   auto text = [&file](TTextId id) { return QString::fromStdString(ReadWindowText(file, id)); };
 
   BatchAddFilesButton->setText(text(TTextId::BatchButton));

@@ -96,7 +96,7 @@ const std::array<TTextRow, kTextCount>& TextCatalogue() {
 
 const TTextRow& CatalogueRow(TTextId id) { return TextCatalogue().at(static_cast<std::size_t>(id)); }
 
-std::string LanguageFileName(const std::string& appDir) { return appDir + "language.ini"; }
+std::string LanguageFileName(const std::string& dataDir) { return dataDir + "language.ini"; }
 
 std::string ReadWindowText(const platform::TIniFile& file, TTextId id) {
   const TTextRow& row = CatalogueRow(id);

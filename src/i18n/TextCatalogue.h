@@ -80,8 +80,8 @@ extern const char* const kConverterDownloadAddress;
 // and one "[[linebreak]]" marker.
 std::string MissingSSRCDefault();
 
-// `appDir` (with its trailing delimiter) followed by "language.ini".
-std::string LanguageFileName(const std::string& appDir);
+// `dataDir` (with its trailing delimiter) followed by "language.ini".
+std::string LanguageFileName(const std::string& dataDir);
 
 // A text as a window shows it: the window's spelling and default.
 std::string ReadWindowText(const platform::TIniFile& file, TTextId id);

@@ -135,14 +135,14 @@ void TTranslateForm::UpdateToolTip(QTableWidgetItem* item) {
 void TTranslateForm::FormCreate() { ApplyLanguage(); }
 
 void TTranslateForm::ApplyLanguage() {
-  const platform::TIniFile file(LanguageFileName(FServices.AppDir));
+  const platform::TIniFile file(LanguageFileName(FServices.DataDir));
   CancelEditTranslationButton->setText(QString::fromStdString(ReadWindowText(file, TTextId::TranslationCancelButton)));
   SaveTranslationButton->setText(QString::fromStdString(ReadWindowText(file, TTextId::TranslationSaveButton)));
   setWindowTitle(QString::fromStdString(ReadWindowText(file, TTextId::TranslationWindowCaption)));
 }
 
 void TTranslateForm::FillGrid() {
-  const platform::TIniFile file(LanguageFileName(FServices.AppDir));
+  const platform::TIniFile file(LanguageFileName(FServices.DataDir));
   TranslateGrid->setRowCount(0);
   TranslateGrid->setRowCount(static_cast<int>(kTextCount));
   for (const TTextRow& row : TextCatalogue()) {
@@ -167,7 +167,7 @@ void TTranslateForm::SaveGrid() {
   // empty every entry of the file.
   if (TranslateGrid->rowCount() != static_cast<int>(kTextCount)) return;
   CommitOpenEditor();
-  platform::TIniFile file(LanguageFileName(FServices.AppDir));
+  platform::TIniFile file(LanguageFileName(FServices.DataDir));
   for (const TTextRow& row : TextCatalogue()) {
     const QTableWidgetItem* cell = TranslateGrid->item(row.Row, kTextColumn);
     const std::u16string text = cell ? TrimBlanks(cell->text().toStdU16String()) : std::u16string();

@@ -16,7 +16,11 @@ struct TServices {
   IDialogs* Dialogs = nullptr;
   IShell* Shell = nullptr;
   IMainThreadQueue* Queue = nullptr;
-  std::string AppDir;       // the program's folder, ending with `PathDelim`
+  std::string AppDir;  // the program's folder, ending with `PathDelim`
+  // Where the program writes its settings, language file, log folder, batch
+  // script and crash reports: the program's folder when that is writable,
+  // else the per-user folder (see platform/ProgramFolders.h).
+  std::string DataDir;
   std::string AppFileName;  // the program's executable
 };
 

@@ -23,6 +23,7 @@ platform::TServices TGuiFixture::Services() {
   services.Shell = &Shell;
   services.Queue = FQueue.get();
   services.AppDir = FDir.Path();
+  services.DataDir = FDir.Path();
   services.AppFileName = FDir / "ratemill";
   return services;
 }

@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
+
+#include "platform/DialogFolders.h"
 
 namespace ratemill::platform {
 namespace {
@@ -14,6 +17,16 @@ QString Qt(const std::string& text) { return QString::fromStdString(text); }
 std::string Std(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
 
 }  // namespace
+
+QString TQtDialogs::StartFolder() const {
+  const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+  const std::string musicFolder = QFileInfo(music).isDir() ? music.toStdString() : std::string();
+  return Qt(DialogStartFolder({}, FLastChosenFolder, musicFolder));
+}
+
+void TQtDialogs::RememberFolder(const QString& folder) {
+  if (!folder.isEmpty()) FLastChosenFolder = folder.toStdString();
+}
 
 std::optional<std::vector<std::string>> TQtDialogs::OpenFiles(const TOpenFilesRequest& request) {
   QFileDialog dialog(QApplication::activeWindow(), Qt(request.Title));
@@ -25,7 +38,9 @@ std::optional<std::vector<std::string>> TQtDialogs::OpenFiles(const TOpenFilesRe
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.front());
   }
+  dialog.setDirectory(StartFolder());
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  RememberFolder(dialog.directory().absolutePath());
   std::vector<std::string> paths;
   for (const QString& path : dialog.selectedFiles()) paths.push_back(Std(path));
   return paths;
@@ -42,9 +57,12 @@ std::optional<std::string> TQtDialogs::BrowseFolder(const TBrowseFolderRequest& 
     const QFileInfo initial(Qt(request.InitialFolder));
     dialog.setDirectory(initial.absolutePath());
     dialog.selectFile(initial.fileName());
+  } else {
+    dialog.setDirectory(StartFolder());
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   QString folder = QDir::cleanPath(dialog.selectedFiles().front());
+  RememberFolder(folder);
   return Std(folder);
 }
 
@@ -52,8 +70,13 @@ std::optional<std::string> TQtDialogs::ChooseFile(const TOpenFileRequest& reques
   QFileDialog dialog(QApplication::activeWindow(), Qt(request.Title));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::AnyFile);
-  if (!request.InitialPath.empty()) dialog.selectFile(Qt(request.InitialPath));
+  if (!request.InitialPath.empty()) {
+    dialog.selectFile(Qt(request.InitialPath));
+  } else {
+    dialog.setDirectory(StartFolder());
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  RememberFolder(dialog.directory().absolutePath());
   return Std(dialog.selectedFiles().front());
 }
 
