@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -148,6 +150,23 @@ TEST(ShippedLanguageFiles, EnglishTranslatesEveryTextAndKeepsItsDevices) {
     EXPECT_EQ(Count(text, "[[linebreak]]"), Count(row.WindowDefault, "[[linebreak]]")) << row.Key;
     EXPECT_LE(Count(text, "&"), 1u) << row.Key;
     EXPECT_EQ(Count(text, "&") > 0, Count(row.WindowDefault, "&") > 0) << row.Key;
+  }
+}
+
+// Two captions of one window with the same accelerator letter leave the
+// second one out of reach of Alt plus that letter.
+TEST(ShippedLanguageFiles, EnglishAcceleratorsOfOneWindowDiffer) {
+  const platform::TIniFile file(kShippedDir + ShippedLanguageFileName("en"));
+  std::map<std::string, std::map<char, std::string>> taken;  // window section -> letter -> key
+  for (const TTextRow& row : TextCatalogue()) {
+    const std::string text = file.ReadString(row.WindowSection, row.WindowKey, "");
+    const std::size_t at = text.find('&');
+    if (at == std::string::npos || at + 1 >= text.size()) continue;
+    std::string section = row.WindowSection;
+    std::transform(section.begin(), section.end(), section.begin(), [](unsigned char c) { return std::tolower(c); });
+    const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[at + 1])));
+    const auto [entry, added] = taken[section].emplace(letter, row.Key);
+    EXPECT_TRUE(added) << row.Key << " and " << entry->second << " share '" << letter << "'";
   }
 }
 
