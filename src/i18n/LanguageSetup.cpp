@@ -28,6 +28,10 @@ std::string Environment(const char* name) {
   return value != nullptr ? std::string(value) : std::string();
 }
 
+std::string SystemLanguage() {
+  return SystemLanguageCode(Environment("LC_ALL"), Environment("LC_MESSAGES"), Environment("LANG"));
+}
+
 }  // namespace
 
 std::string ShippedLanguageFileName(const std::string& code) { return kPrefix + code + kSuffix; }
@@ -86,19 +90,23 @@ std::string InstallFirstStartLanguage(const std::string& shippedDir, const std::
 }
 
 std::string InstallFirstStartLanguage(const std::string& shippedDir, const std::string& dataDir) {
-  return InstallFirstStartLanguage(
-      shippedDir, dataDir, SystemLanguageCode(Environment("LC_ALL"), Environment("LC_MESSAGES"), Environment("LANG")));
+  return InstallFirstStartLanguage(shippedDir, dataDir, SystemLanguage());
 }
 
-std::string ToolkitLanguage(bool languageFileExists, const std::string& declaredCode) {
+std::string ToolkitLanguage(bool languageFileExists, const std::string& declaredCode, const std::string& systemCode) {
   if (!languageFileExists) return kBuiltInLanguage;
-  return Lower(declaredCode);
+  if (!declaredCode.empty()) return Lower(declaredCode);
+  return systemCode;
+}
+
+std::string ToolkitLanguageOf(const std::string& languageFile, const std::string& systemCode) {
+  if (!platform::FileExists(languageFile)) return ToolkitLanguage(false, {}, systemCode);
+  const platform::TIniFile file(languageFile);
+  return ToolkitLanguage(true, file.ReadString(kLanguageSection, kLanguageCodeKey, ""), systemCode);
 }
 
 std::string ToolkitLanguageOf(const std::string& languageFile) {
-  if (!platform::FileExists(languageFile)) return ToolkitLanguage(false, {});
-  const platform::TIniFile file(languageFile);
-  return ToolkitLanguage(true, file.ReadString(kLanguageSection, kLanguageCodeKey, ""));
+  return ToolkitLanguageOf(languageFile, SystemLanguage());
 }
 
 }  // namespace ratemill

@@ -42,9 +42,13 @@ std::string InstallFirstStartLanguage(const std::string& shippedDir, const std::
 
 // The language of the toolkit's own texts (buttons of message boxes, file
 // dialogs): the built-in language while no language file exists, else the
-// one the file declares in section "language", key "Code" ("" when it
-// declares none: the toolkit's own English).
-std::string ToolkitLanguage(bool languageFileExists, const std::string& declaredCode);
+// one the file declares in section "language", key "Code". A file that
+// declares none was written by the user in the translation editor, most
+// likely in the system's language, so that one is taken ("" for none: the
+// toolkit's own English).
+std::string ToolkitLanguage(bool languageFileExists, const std::string& declaredCode, const std::string& systemCode);
+std::string ToolkitLanguageOf(const std::string& languageFile, const std::string& systemCode);
+// The same with the running process's locale variables.
 std::string ToolkitLanguageOf(const std::string& languageFile);
 
 inline constexpr const char* kLanguageSection = "language";

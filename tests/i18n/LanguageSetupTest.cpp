@@ -108,15 +108,25 @@ TEST(InstallFirstStartLanguage, CopiesTheShippedFileOnceAndNeverReplaces) {
 
 TEST(ToolkitLanguage, FollowsTheLanguageFile) {
   TTempDir dir;
-  EXPECT_EQ(ToolkitLanguageOf(dir / "language.ini"), "de");
   WriteFile(dir / "en.ini", ReadFile(kShippedDir + ShippedLanguageFileName("en")));
-  EXPECT_EQ(ToolkitLanguageOf(dir / "en.ini"), "en");
   WriteFile(dir / "de.ini", ReadFile(kShippedDir + ShippedLanguageFileName("de")));
-  EXPECT_EQ(ToolkitLanguageOf(dir / "de.ini"), "de");
-  // A translation that does not say which language it is in: the toolkit's
-  // own English rather than German beside foreign captions.
+  // What the translation editor writes: the catalogue's keys, no code.
   WriteFile(dir / "own.ini", "[main window]\nStartButton=Commencer\n");
-  EXPECT_EQ(ToolkitLanguageOf(dir / "own.ini"), "");
+  struct TCase {
+    std::string File, System, Expected;
+  } cases[] = {
+      {"missing.ini", "en", "de"},  // the built-in texts are German
+      {"en.ini", "de", "en"},
+      {"de.ini", "en", "de"},
+      // A German user who saved the editor keeps German toolkit texts; a
+      // French one who translated gets French ones; without a language the
+      // toolkit's own English.
+      {"own.ini", "de", "de"},
+      {"own.ini", "fr", "fr"},
+      {"own.ini", "", ""},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(ToolkitLanguageOf(dir / c.File, c.System), c.Expected) << c.File << "|" << c.System;
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {
