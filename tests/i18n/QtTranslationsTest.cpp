@@ -15,6 +15,9 @@ namespace {
 // The toolkit's text of the Cancel button of its dialogs.
 QString CancelText() { return QCoreApplication::translate("QPlatformTheme", "Cancel"); }
 
+// `qApp` would claim a widget application; this test runs without one.
+QCoreApplication& App() { return *QCoreApplication::instance(); }
+
 bool GermanInstalled() {
   return QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm");
 }
@@ -27,7 +30,7 @@ class QtTranslationsTest : public QObject {
  private slots:
   void cleanup() {
     // Each case starts with the toolkit's own English.
-    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    for (QTranslator* translator : App().findChildren<QTranslator*>()) {
       QCoreApplication::removeTranslator(translator);
       delete translator;
     }
@@ -36,22 +39,22 @@ class QtTranslationsTest : public QObject {
   void builtInGermanTextsBringGermanToolkitTexts() {
     if (!GermanInstalled()) QSKIP("the toolkit's German translation (qt6-translations-l10n) is not installed");
     test::TTempDir data;  // no language file: the built-in German texts
-    QVERIFY(InstallQtTranslationFor(*qApp, data.Path()));
+    QVERIFY(InstallQtTranslationFor(App(), data.Path()));
     QCOMPARE(CancelText(), QString("Abbrechen"));
   }
 
   void englishLanguageFileKeepsEnglishToolkitTexts() {
     test::TTempDir data;
     test::WriteFile(data / "language.ini", "[language]\nCode=en\n[main window]\nStartButton=&Start\n");
-    InstallQtTranslationFor(*qApp, data.Path());
+    InstallQtTranslationFor(App(), data.Path());
     QCOMPARE(CancelText(), QString("Cancel"));
   }
 
   void unknownLanguageLeavesTheToolkitAlone() {
-    QVERIFY(!InstallQtTranslation(*qApp, "xx"));
-    QVERIFY(!InstallQtTranslation(*qApp, ""));
+    QVERIFY(!InstallQtTranslation(App(), "xx"));
+    QVERIFY(!InstallQtTranslation(App(), ""));
     QCOMPARE(CancelText(), QString("Cancel"));
-    QVERIFY(qApp->findChildren<QTranslator*>().isEmpty());
+    QVERIFY(App().findChildren<QTranslator*>().isEmpty());
   }
 };
 
