@@ -11,6 +11,7 @@ packages=(
   sox                             # the default converter wrapper in tools/
   fonts-dejavu-core               # a font for the windows, also offscreen
   clang-format clang-tidy         # the layout check and the lint script
+  qt6-translations-l10n           # the toolkit's own texts in German
 )
 
 missing=()
