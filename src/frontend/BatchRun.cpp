@@ -89,6 +89,7 @@ void TMainForm::StartButtonClick() {
       return;
     }
   }
+  if (!CheckAttenuation()) return;
 
   FCaptureOutput = !UseOldBatchModeCheckbox->isChecked();
   if (FCaptureOutput) {
@@ -143,15 +144,6 @@ void TMainForm::StartButtonClick() {
   options.UseHP = HPCheckbox->isChecked();
   options.CaptureOutput = FCaptureOutput;
   const TArgumentFragments fragments = BuildArgumentFragments(options);
-  FArgRate = fragments.FArgRate;
-  FArgBits = fragments.FArgBits;
-  FArgAtt = fragments.FArgAtt;
-  FArgTwoPass = fragments.FArgTwoPass;
-  FArgNormalize = fragments.FArgNormalize;
-  FArgDither = fragments.FArgDither;
-  FArgPdf = fragments.FArgPdf;
-  FArgProfile = fragments.FArgProfile;
-  FArgTmpFile = fragments.FArgTmpFile;
 
   const std::string scriptPath = appDir + kBatchScriptName;
   std::string terminal;

@@ -50,6 +50,7 @@ void TMainForm::ApplyLanguage() {
   HPCheckbox->setText(text(TTextId::HPCheckBox));
   UseOldBatchModeCheckbox->setText(text(TTextId::UseOldBatchModeCheckbox));
   PrioForSSRCLabel->setText(text(TTextId::PrioForSSRCLabel));
+  LabelConcurrentJobs->setText(text(TTextId::LabelConcurrentJobs));
 
   const int priority = PrioComboBox->currentIndex();
   PrioComboBox->setItemText(0, text(TTextId::PrioLow));
@@ -63,6 +64,7 @@ void TMainForm::ApplyLanguage() {
   FMsgStatusCheckingParameters = ReadWindowText(file, TTextId::StatusCheckParameters);
   FMsgStatusProcessingFile = ReadWindowText(file, TTextId::StatusProcessFile);
   FMsgNoTmpFileName = ReadWindowText(file, TTextId::NoTmpFileName);
+  FMsgInvalidAttenuation = ReadWindowText(file, TTextId::InvalidAttenuation);
 }
 
 }  // namespace ratemill
