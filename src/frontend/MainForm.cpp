@@ -125,7 +125,6 @@ void TMainForm::CreateControls() {
   ConcurrentJobsSpinBox = Place(new QSpinBox(GroupOptions), 192, 322, 54, 21);
   ConcurrentJobsSpinBox->setRange(kMinConcurrentJobs, kMaxConcurrentJobs);
   ConcurrentJobsSpinBox->setValue(DefaultConcurrentJobs());
-  ConcurrentJobsSpinBox->setAccessibleName("Gleichzeitige Konvertierungen");
 
   // Lower group: the source files and the output folder. The list gave the
   // options group the room of its last row; the controls below it stay put.

@@ -236,7 +236,7 @@ void StartupTest::concurrentConversionsOption() {
   QCOMPARE(spin->value(), std::max(1, std::min(64, int(std::thread::hardware_concurrency()))));
   QCOMPARE(form->LabelConcurrentJobs->text(), QString("&Gleichzeitige Konvertierungen"));
   QCOMPARE(form->LabelConcurrentJobs->buddy(), static_cast<QWidget*>(spin));
-  QVERIFY(!spin->accessibleName().isEmpty());
+  QCOMPARE(spin->accessibleName(), QString("Gleichzeitige Konvertierungen"));
   QCOMPARE(spin->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
   // Reached by Tab from the option before it, and left to the file list.
   QCOMPARE(NextTabStop(form->UseOldBatchModeCheckbox), static_cast<QWidget*>(spin));

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -230,14 +231,15 @@ void TranslateFormTest::newerTextsAreEditedLikeTheOlderOnes() {
   QVERIFY(Cell(editor, attenuationRow).contains(Utf8("„Abschwächer“")));
   QCOMPARE(Cell(editor, 18), QString("Go"));
 
-  SetCell(editor, jobsRow, "&Parallel conversions");
+  SetCell(editor, jobsRow, "&Jobs && threads");
   SetCell(editor, attenuationRow, "Bad attenuation");
   QTest::mouseClick(editor.SaveTranslationButton, Qt::LeftButton);
 
-  QCOMPARE(windows.Main->LabelConcurrentJobs->text(), QString("&Parallel conversions"));
+  QCOMPARE(windows.Main->LabelConcurrentJobs->text(), QString("&Jobs && threads"));
+  QCOMPARE(windows.Main->ConcurrentJobsSpinBox->accessibleName(), QString("Jobs & threads"));
   QCOMPARE(windows.Main->MessageText(TTextId::InvalidAttenuation), std::string("Bad attenuation"));
   const platform::TIniFile file(windows.Fixture.LanguageFile());
-  QCOMPARE(file.ReadString("main window", "LabelConcurrentJobs", "<missing>"), std::string("&Parallel conversions"));
+  QCOMPARE(file.ReadString("main window", "LabelConcurrentJobs", "<missing>"), std::string("&Jobs && threads"));
   QCOMPARE(file.ReadString("main window", "StartButton", "<missing>"), std::string("Go"));
   QCOMPARE(windows.Fixture.Boxes.Shown().size(), std::size_t(0));
 }
