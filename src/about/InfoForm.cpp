@@ -106,17 +106,17 @@ void TInfoForm::showEvent(QShowEvent* event) {
 }
 
 void TInfoForm::Button1Click() {
-  if (FMainForm) FMainForm->SetStatusText(1, FMainForm->FDebugMode ? "Debugmode" : "");
+  if (FMainForm) FMainForm->ReportDebugMode();
   accept();
 }
 
 void TInfoForm::ProgramNameLabelClick() {
   if (!FMainForm) return;
   // One question per click: the answer to the first must not lead to the second.
-  const bool on = FMainForm->FDebugMode;
+  const bool on = FMainForm->DebugMode();
   const std::string& question = on ? FMsgDisableDebugMode : FMsgEnableDebugMode;
   if (FServices.MessageBoxes->Show(platform::TMessageKind::ConfirmYesNo, question) == platform::TMessageAnswer::Yes) {
-    FMainForm->FDebugMode = !on;
+    FMainForm->SetDebugMode(!on);
   }
 }
 

@@ -35,12 +35,12 @@ void AppendToFileList(QListWidget& list, const std::vector<std::string>& paths) 
 
 // Shows the shared folder dialog, opening at the folder chosen last through
 // either button, and remembers a new choice for the next time.
-std::optional<std::string> BrowseFolder(TMainForm& form) {
+std::optional<std::string> BrowseFolder(platform::IDialogs& dialogs, std::string& lastFolder) {
   platform::TBrowseFolderRequest request;
   request.Title = kBrowseFolderTitle;
-  request.InitialFolder = form.FBrowseFolder;
-  std::optional<std::string> folder = form.Services().Dialogs->BrowseFolder(request);
-  if (folder) form.FBrowseFolder = *folder;
+  request.InitialFolder = lastFolder;
+  std::optional<std::string> folder = dialogs.BrowseFolder(request);
+  if (folder) lastFolder = *folder;
   return folder;
 }
 
@@ -87,7 +87,7 @@ void TMainForm::OpenButtonClick() {
 }
 
 void TMainForm::BatchAddFilesButtonClick() {
-  const std::optional<std::string> folder = BrowseFolder(*this);
+  const std::optional<std::string> folder = BrowseFolder(*FServices.Dialogs, FBrowseFolder);
   if (!folder) return;
   std::vector<std::string> found;
   FindFilesRecursive(ScanRoot(*folder), kWavMask, found, true);
@@ -103,7 +103,7 @@ void TMainForm::DeleteButtonClick() {
 }
 
 void TMainForm::FindFolderButtonClick() {
-  const std::optional<std::string> folder = BrowseFolder(*this);
+  const std::optional<std::string> folder = BrowseFolder(*FServices.Dialogs, FBrowseFolder);
   if (!folder) return;
   // Taken as the dialog gives it; the batch run adds the delimiter.
   SetTargetDirectory(*folder);

@@ -91,6 +91,7 @@ void TMainForm::StartButtonClick() {
       return;
     }
   }
+  if (!CheckAttenuation()) return;
 
   FCaptureOutput = !UseOldBatchModeCheckbox->isChecked();
   if (FCaptureOutput) {
@@ -145,15 +146,6 @@ void TMainForm::StartButtonClick() {
   options.UseHP = HPCheckbox->isChecked();
   options.CaptureOutput = FCaptureOutput;
   const TArgumentFragments fragments = BuildArgumentFragments(options);
-  FArgRate = fragments.FArgRate;
-  FArgBits = fragments.FArgBits;
-  FArgAtt = fragments.FArgAtt;
-  FArgTwoPass = fragments.FArgTwoPass;
-  FArgNormalize = fragments.FArgNormalize;
-  FArgDither = fragments.FArgDither;
-  FArgPdf = fragments.FArgPdf;
-  FArgProfile = fragments.FArgProfile;
-  FArgTmpFile = fragments.FArgTmpFile;
 
   const std::string scriptPath = dataDir + kBatchScriptName;
   // A user whose program folder is not writable adds the converter to the

@@ -1,6 +1,7 @@
 #include "frontend/MainForm.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStatusBar>
 
 #include "frontend/EventGuard.h"
@@ -25,6 +27,7 @@
 #include "platform/ErrorHandling.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolders.h"
+#include "settings/ConcurrentJobs.h"
 
 namespace ratemill {
 namespace {
@@ -77,7 +80,7 @@ void TMainForm::CreateControls() {
   setCentralWidget(client);
 
   // Upper group: the conversion options.
-  GroupOptions = Place(new QGroupBox(client), 8, 4, 456, 326);
+  GroupOptions = Place(new QGroupBox(client), 8, 4, 456, 352);
   LabelSampleRate = Place(new QLabel(GroupOptions), 10, 24, 140, 14);
   ComboSampleRate = Place(new QComboBox(GroupOptions), 10, 40, 140, 21);
   ComboSampleRate->addItems({"nicht ändern", "32000", "44100", "48000", "96000", "192000"});
@@ -119,23 +122,28 @@ void TMainForm::CreateControls() {
   PrioComboBox->addItems({"Niedrig", "Normal", "Hoch"});
   PrioComboBox->setCurrentIndex(1);
   UseOldBatchModeCheckbox = Place(new QCheckBox(GroupOptions), 246, 298, 200, 17);
+  LabelConcurrentJobs = Place(new QLabel(GroupOptions), 10, 325, 180, 14);
+  ConcurrentJobsSpinBox = Place(new QSpinBox(GroupOptions), 192, 322, 54, 21);
+  ConcurrentJobsSpinBox->setRange(kMinConcurrentJobs, kMaxConcurrentJobs);
+  ConcurrentJobsSpinBox->setValue(DefaultConcurrentJobs());
 
-  // Lower group: the source files and the output folder.
-  FilesGroupBox = Place(new QGroupBox(client), 8, 334, 456, 262);
-  FileList = Place(new QListWidget(FilesGroupBox), 10, 24, 436, 98);
+  // Lower group: the source files and the output folder. The list gave the
+  // options group the room of its last row; the controls below it stay put.
+  FilesGroupBox = Place(new QGroupBox(client), 8, 360, 456, 236);
+  FileList = Place(new QListWidget(FilesGroupBox), 10, 24, 436, 72);
   FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   // Dropped WAV files and folders join the list; the window's event filter takes them.
   FileList->setAcceptDrops(true);
   FileList->viewport()->installEventFilter(this);
-  OpenButton = Place(new QPushButton(FilesGroupBox), 10, 128, 130, 24);
-  BatchAddFilesButton = Place(new QPushButton(FilesGroupBox), 144, 128, 224, 24);
-  InfoButton = Place(new QPushButton("Info...", FilesGroupBox), 372, 128, 74, 24);
-  DeleteButton = Place(new QPushButton(FilesGroupBox), 10, 156, 180, 24);
-  LabelTargetDir = Place(new QLabel(FilesGroupBox), 10, 186, 200, 14);
-  TargetDirectoryEdit = Place(new QLineEdit(FilesGroupBox), 10, 202, 356, 21);
-  FindFolderButton = Place(new QPushButton(FilesGroupBox), 372, 201, 74, 23);
-  StartButton = Place(new QPushButton(FilesGroupBox), 10, 232, 436, 24);
-  CancelButton = Place(new QPushButton(FilesGroupBox), 10, 232, 436, 24);
+  OpenButton = Place(new QPushButton(FilesGroupBox), 10, 102, 130, 24);
+  BatchAddFilesButton = Place(new QPushButton(FilesGroupBox), 144, 102, 224, 24);
+  InfoButton = Place(new QPushButton("Info...", FilesGroupBox), 372, 102, 74, 24);
+  DeleteButton = Place(new QPushButton(FilesGroupBox), 10, 130, 180, 24);
+  LabelTargetDir = Place(new QLabel(FilesGroupBox), 10, 160, 200, 14);
+  TargetDirectoryEdit = Place(new QLineEdit(FilesGroupBox), 10, 176, 356, 21);
+  FindFolderButton = Place(new QPushButton(FilesGroupBox), 372, 175, 74, 23);
+  StartButton = Place(new QPushButton(FilesGroupBox), 10, 206, 436, 24);
+  CancelButton = Place(new QPushButton(FilesGroupBox), 10, 206, 436, 24);
   CancelButton->setVisible(false);
 
   // Accelerators in label captions move the focus to the control they name.
@@ -144,6 +152,7 @@ void TMainForm::CreateControls() {
   LabelAttenuation->setBuddy(AttenuateDBEdit);
   LabelPDFofNoise->setBuddy(NoiseComboBox);
   PrioForSSRCLabel->setBuddy(PrioComboBox);
+  LabelConcurrentJobs->setBuddy(ConcurrentJobsSpinBox);
   LabelTargetDir->setBuddy(TargetDirectoryEdit);
 
   StatusBar = new QStatusBar(this);
@@ -175,12 +184,28 @@ void TMainForm::SetStatusText(int panel, const std::string& text) {
 
 std::string TMainForm::StatusText(int panel) const { return FStatusPanels[panel]->text().toStdString(); }
 
+void TMainForm::ReportDebugMode() { SetStatusText(1, FDebugMode ? "Debugmode" : ""); }
+
+const std::string& TMainForm::MessageText(TTextId id) const {
+  switch (id) {
+    case TTextId::MissingSSRC: return FMsgMissingSSRC;
+    case TTextId::NoFilesSelected: return FMsgNoFilesSelected;
+    case TTextId::CreateNewDirQuery: return FMsgCreateNewDirQuery;
+    case TTextId::StatusCheckParameters: return FMsgStatusCheckingParameters;
+    case TTextId::StatusProcessFile: return FMsgStatusProcessingFile;
+    case TTextId::NoTmpFileName: return FMsgNoTmpFileName;
+    case TTextId::InvalidAttenuation: return FMsgInvalidAttenuation;
+    default: throw std::invalid_argument("the main window keeps no message " + CatalogueRow(id).Key);
+  }
+}
+
 void TMainForm::FormCreate() {
   ApplyLanguage();
 
   const std::string& appDir = FServices.AppDir;
   const std::string& dataDir = FServices.DataDir;
-  HPCheckbox->setVisible(!platform::LocateProgramFile(appDir, dataDir, "ssrc_hp.exe").empty());
+  const bool hasHPConverter = !platform::LocateProgramFile(appDir, dataDir, "ssrc_hp.exe").empty();
+  HPCheckbox->setVisible(hasHPConverter);
 
   if (platform::LocateProgramFile(appDir, dataDir, "ssrc.exe").empty()) {
     // The data folder is where the user can put the converter: it is the
@@ -199,6 +224,10 @@ void TMainForm::FormCreate() {
   platform::ForceDirectories(dataDir + "log");
   FSettingsFile = dataDir + "Ratemill.ini";
   LoadSettings();
+  // A stored choice of the high-precision build that is gone would make
+  // every run fail, and the box is hidden then, so the user could not untick
+  // it: the choice goes, and the next save stores it as off.
+  if (!hasHPConverter) HPCheckbox->setChecked(false);
 }
 
 void TMainForm::FormCloseQuery(bool& canClose) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "i18n/TextCatalogue.h"
 #include "platform/Services.h"
 #include "process/ProcessRunner.h"
 
@@ -15,6 +16,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QStatusBar;
 
 namespace ratemill {
@@ -30,6 +32,8 @@ class TUpDown;
 //
 // The operations are spread over the folders of their subjects:
 //   frontend/MainForm.cpp          layout, FormCreate, FormCloseQuery, temp-file edit
+//   frontend/MainFormJobs.cpp      ConcurrentJobs
+//   frontend/MainFormChecks.cpp    CheckAttenuation
 //   frontend/BatchRun.cpp          StartButtonClick, CancelButtonClick
 //   frontend/ConsoleOutput.cpp     ProcessRunnerRead, ProcessRunnerErrorRead
 //   settings/MainFormSettings.cpp  LoadSettings, SaveSettings
@@ -86,6 +90,28 @@ class TMainForm : public QMainWindow {
   std::string TargetDirectory() const;
   void SetTargetDirectory(const std::string& folder);
 
+  // How many converters a run starts at once: the option's value, but one
+  // in the old batch way and in debug mode, which go file by file.
+  int ConcurrentJobs() const;
+
+  // Start refuses an attenuation field that holds no number, with a warning
+  // that names the field; true when the field is usable.
+  bool CheckAttenuation();
+
+  // Debug mode (a dry run that shows each converter call). Switching it does
+  // not touch the status bar: the About window's O.K. reports it there.
+  bool DebugMode() const { return FDebugMode; }
+  void SetDebugMode(bool on) { FDebugMode = on; }
+  // Shows the debug-mode marker in the status bar's second panel, or empties it.
+  void ReportDebugMode();
+
+  // The settings file; empty when start-up ended before loading the settings.
+  const std::string& SettingsFile() const { return FSettingsFile; }
+
+  // The text of one of the window's messages as `ApplyLanguage` set it;
+  // `std::invalid_argument` for a text the window does not keep.
+  const std::string& MessageText(TTextId id) const;
+
   // Controls, named as the rest of the program refers to them.
   QGroupBox* GroupOptions = nullptr;
   QLabel* LabelSampleRate = nullptr;
@@ -113,6 +139,8 @@ class TMainForm : public QMainWindow {
   QLabel* PrioForSSRCLabel = nullptr;
   QComboBox* PrioComboBox = nullptr;
   QCheckBox* UseOldBatchModeCheckbox = nullptr;
+  QLabel* LabelConcurrentJobs = nullptr;
+  QSpinBox* ConcurrentJobsSpinBox = nullptr;
   QGroupBox* FilesGroupBox = nullptr;
   QListWidget* FileList = nullptr;
   QPushButton* OpenButton = nullptr;
@@ -127,11 +155,17 @@ class TMainForm : public QMainWindow {
   QStatusBar* StatusBar = nullptr;
   TProcessRunner ProcessRunner;
 
-  // Shared state (read and written by the operations listed above).
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+
+  // State shared by the operations listed above.
   bool FCaptureOutput = false;
   std::string FCurrentFile;
   std::string FLastErrorFile;
-  std::string FArgRate, FArgBits, FArgAtt, FArgTwoPass, FArgNormalize, FArgDither, FArgPdf, FArgProfile, FArgTmpFile;
   std::string FSettingsFile;
   bool FDebugMode = false;
   bool FCancelRequested = false;
@@ -141,16 +175,9 @@ class TMainForm : public QMainWindow {
   std::string FMsgStatusCheckingParameters;
   std::string FMsgStatusProcessingFile;
   std::string FMsgNoTmpFileName;
-
+  std::string FMsgInvalidAttenuation;
   // The folder chosen last in the shared folder dialog (either button).
   std::string FBrowseFolder;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  void CreateControls();
 
   platform::TServices FServices;
   TConsoleOutputForm* FConsoleOutputForm = nullptr;

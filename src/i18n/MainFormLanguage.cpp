@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "frontend/MainForm.h"
 #include "i18n/TextCatalogue.h"
@@ -10,6 +11,14 @@
 
 namespace ratemill {
 namespace {
+
+// A caption as a screen reader says it: without the accelerator marks, with
+// a doubled "&" as the one character it shows.
+QString WithoutAccelerator(QString caption) {
+  caption.replace("&&", QString(QChar(0)));
+  caption.remove('&');
+  return caption.replace(QChar(0), '&');
+}
 
 // Replaces the item's text and keeps the list's selection where it was.
 void RetextItem(QComboBox* combo, int index, const std::string& text) {
@@ -50,6 +59,10 @@ void TMainForm::ApplyLanguage() {
   HPCheckbox->setText(text(TTextId::HPCheckBox));
   UseOldBatchModeCheckbox->setText(text(TTextId::UseOldBatchModeCheckbox));
   PrioForSSRCLabel->setText(text(TTextId::PrioForSSRCLabel));
+  LabelConcurrentJobs->setText(text(TTextId::LabelConcurrentJobs));
+  // Assistive technology names the control in the program's language, as
+  // its label reads.
+  ConcurrentJobsSpinBox->setAccessibleName(WithoutAccelerator(LabelConcurrentJobs->text()));
 
   const int priority = PrioComboBox->currentIndex();
   PrioComboBox->setItemText(0, text(TTextId::PrioLow));
@@ -63,6 +76,7 @@ void TMainForm::ApplyLanguage() {
   FMsgStatusCheckingParameters = ReadWindowText(file, TTextId::StatusCheckParameters);
   FMsgStatusProcessingFile = ReadWindowText(file, TTextId::StatusProcessFile);
   FMsgNoTmpFileName = ReadWindowText(file, TTextId::NoTmpFileName);
+  FMsgInvalidAttenuation = ReadWindowText(file, TTextId::InvalidAttenuation);
 }
 
 }  // namespace ratemill

@@ -84,6 +84,13 @@ std::array<TTextRow, kTextCount> BuildCatalogue() {
       {35, "PrioLow", kMain, "PrioLow", kMain, "PrioLow", "niedrig", "niedrig"},
       {36, "PrioNormal", kMain, "PrioNormal", kMain, "PrioNormal", "normal", "normal"},
       {37, "PrioHigh", kMain, "PrioHigh", kMain, "PrioHigh", "hoch", "hoch"},
+      // Newer texts follow the older ones, so that translators find every
+      // older text in the editor's row where it always stood.
+      {38, "LabelConcurrentJobs", kMain, "LabelConcurrentJobs", kMain, "LabelConcurrentJobs",
+       "&Gleichzeitige Konvertierungen", "&Gleichzeitige Konvertierungen"},
+      {39, "InvalidAttenuation", kMain, "InvalidAttenuation", kMain, "InvalidAttenuation",
+       "Ungültiger Wert im Feld „Abschwächer“: bitte eine Zahl in dB eingeben, zum Beispiel 0 oder 1.5.",
+       "Ungültiger Wert im Feld „Abschwächer“: bitte eine Zahl in dB eingeben, zum Beispiel 0 oder 1.5."},
   }};
 }
 

@@ -51,9 +51,11 @@ enum class TTextId : int {
   PrioLow,
   PrioNormal,
   PrioHigh,
+  LabelConcurrentJobs,
+  InvalidAttenuation,
 };
 
-inline constexpr std::size_t kTextCount = 38;
+inline constexpr std::size_t kTextCount = 40;
 
 // One translatable text. The editor reads and writes `Section`/`Key`; the
 // window that shows the text reads `WindowSection`/`WindowKey`. Both pairs

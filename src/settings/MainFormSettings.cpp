@@ -2,11 +2,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 
 #include "frontend/FilenameEdit.h"
 #include "frontend/MainForm.h"
 #include "frontend/UpDown.h"
 #include "platform/IniFile.h"
+#include "settings/ConcurrentJobs.h"
 
 namespace ratemill {
 namespace {
@@ -52,6 +54,11 @@ void TMainForm::LoadSettings() {
   }
 
   HPCheckbox->setChecked(settings.ReadBool(kSection, "benutzeHP", false));
+
+  // Files of older versions lack the key and get the default; a hand-edited
+  // value outside the option's bounds is brought into them.
+  ConcurrentJobsSpinBox->setValue(
+      ClampConcurrentJobs(settings.ReadInteger(kSection, "GleichzeitigeKonvertierungen", DefaultConcurrentJobs())));
 }
 
 void TMainForm::SaveSettings() {
@@ -79,6 +86,7 @@ void TMainForm::SaveSettings() {
   // back on later finds it again.
   if (TempFileCheckBox->isChecked()) settings.WriteString(kSection, "TmpFilePfad", TempFilenameEdit->FileName());
   settings.WriteBool(kSection, "benutzeHP", HPCheckbox->isChecked());
+  settings.WriteInteger(kSection, "GleichzeitigeKonvertierungen", ConcurrentJobsSpinBox->value());
   settings.UpdateFile();
 }
 

@@ -224,7 +224,7 @@ void InfoFormTest::debugModeSwitch() {
     QCOMPARE(shown[i].Text, questions[int(i)] == 'E' ? kEnableQuestion : kDisableQuestion);
   }
   QCOMPARE(windows.Fixture.Boxes.Unanswered(), 0);
-  QCOMPARE(windows.Main->FDebugMode, debugMode);
+  QCOMPARE(windows.Main->DebugMode(), debugMode);
   QCOMPARE(QString::fromStdString(windows.Main->StatusText(1)), status);
 }
 
@@ -255,7 +255,7 @@ void InfoFormTest::infoButtonShowsTheWindowModallyAboveTheMainWindow() {
   QTest::mouseClick(windows.Main->InfoButton, Qt::LeftButton);
   QVERIFY(seen);
   QVERIFY(!windows.Info->isVisible());
-  QVERIFY(windows.Main->FDebugMode);
+  QVERIFY(windows.Main->DebugMode());
   QCOMPARE(windows.Main->StatusText(1), std::string("Debugmode"));
 }
 
@@ -334,7 +334,7 @@ void InfoFormTest::debugModeRunShowsCommandsAndConvertsNothing() {
 
   // Switched off again, the same kind of run converts.
   switchInAbout();
-  QVERIFY(!windows.Main->FDebugMode);
+  QVERIFY(!windows.Main->DebugMode());
   QCOMPARE(windows.Main->StatusText(1), std::string());
   addSource("a.wav");
   windows.Fixture.Boxes.ClearShown();

@@ -120,8 +120,11 @@ void FileListTest::cancellingADialogChangesNothing() {
   auto form = fixture.CreateMainForm();
   const QStringList entries = {"/m/1.wav", "/m/2.wav", "/m/3.wav"};
   Fill(*form->FileList, entries, {1});
+  // A folder chosen earlier through the dialog: where the next one opens.
+  fixture.Dialogs.NextBrowseFolder("/last");
+  form->FindFolderButton->click();
+  fixture.Dialogs.BrowseFolderRequests.clear();
   form->TargetDirectoryEdit->setText("/out");
-  form->FBrowseFolder = "/last";
   if (button == TButton::Open) {
     fixture.Dialogs.NextOpenFiles(std::nullopt);
   } else {
@@ -136,8 +139,11 @@ void FileListTest::cancellingADialogChangesNothing() {
   QCOMPARE(Entries(*form->FileList), entries);
   QCOMPARE(SelectedRows(*form->FileList), QList<int>{1});
   QCOMPARE(form->TargetDirectoryEdit->text(), QString("/out"));
-  QCOMPARE(form->FBrowseFolder, std::string("/last"));
   QVERIFY(fixture.Boxes.Shown().empty());
+  // The cancelled dialog did not replace the folder to open at.
+  fixture.Dialogs.NextBrowseFolder(std::nullopt);
+  form->BatchAddFilesButton->click();
+  QCOMPARE(fixture.Dialogs.BrowseFolderRequests.back().InitialFolder, std::string("/last"));
 }
 
 void FileListTest::fileDialogOffersWavFilesFirst() {

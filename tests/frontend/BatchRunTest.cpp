@@ -148,7 +148,15 @@ class TBench {
     return entries;
   }
 
-  std::string ProcessingStatus(const std::string& name) const { return Form->FMsgStatusProcessingFile + name; }
+  std::string ProcessingStatus(const std::string& name) const {
+    return Form->MessageText(TTextId::StatusProcessFile) + name;
+  }
+
+  // Gives the main window these lines of its language section, as a translation would.
+  void UseTexts(const std::string& lines) {
+    Fixture.WriteLanguage("[main window]\n" + lines);
+    Form->ApplyLanguage();
+  }
 
   // Calls `action` once, when a line of the output pane first satisfies `when`.
   void OnInfoLine(std::function<bool(const std::string&)> when, std::function<void()> action) {
@@ -314,7 +322,7 @@ void BatchRunTest::missingOutputFolder() {
   const std::string a = bench.AddSource("a.wav");
   const std::string folder = bench.Outputs / "new/deeper/";
   bench.Form->TargetDirectoryEdit->setText(QString::fromStdString(folder));
-  bench.Form->FMsgCreateNewDirQuery = "Ordner %s anlegen?";
+  bench.UseTexts("CreateNewDirQuery=Ordner %s anlegen?\n");
   bench.Fixture.Boxes.Answer(answer);
   bench.Start();
 
@@ -396,7 +404,7 @@ void BatchRunTest::debugModeShowsCommandsAndStartsNothing() {
   QFETCH(QString, name);
   TBench bench;
   bench.Form->UseOldBatchModeCheckbox->setChecked(oldBatchMode);
-  bench.Form->FDebugMode = true;
+  bench.Form->SetDebugMode(true);
   const std::string a = bench.AddSource("a.wav");
   const std::string b = bench.AddSource("b.wav");
   const std::string c = bench.AddSource("c.wav");
@@ -498,7 +506,7 @@ void BatchRunTest::emptyList() {
   QFETCH(bool, oldBatchMode);
   TBench bench;
   bench.Form->UseOldBatchModeCheckbox->setChecked(oldBatchMode);
-  bench.Form->FMsgNoFilesSelected = "Keine Dateien";
+  bench.UseTexts("NoFilesSelected=Keine Dateien\n");
   bench.Console->AddInfoLine("earlier info");
   bench.Console->AddErrorLine("earlier error");
   bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
@@ -529,8 +537,7 @@ void BatchRunTest::temporaryFileFolder() {
   bench.Form->TempFileCheckBox->setChecked(true);
   bench.Form->TempFilenameEdit->SetFileName(
       fileName.replace("<tmp>", QString::fromStdString(bench.Scratch.Path())).toStdString());
-  bench.Form->FMsgNoTmpFileName = "Kein Temp";
-  bench.Form->FMsgNoFilesSelected = "Keine Dateien";
+  bench.UseTexts("NoTmpFileName=Kein Temp\nNoFilesSelected=Keine Dateien\n");
   bench.Console->AddInfoLine("earlier info");
   bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
   bench.Start();

@@ -10,10 +10,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
+#include <thread>
 
 #include "GuiFixture.h"
 #include "frontend/FilenameEdit.h"
@@ -30,6 +32,15 @@ const std::string kDownloadAddress = "https://shibatch.sourceforge.net/";
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
+// The control that Tab moves to from `widget`, as the toolkit picks it.
+QWidget* NextTabStop(QWidget* widget) {
+  for (QWidget* next = widget->nextInFocusChain(); next != widget; next = next->nextInFocusChain()) {
+    if (widget->isAncestorOf(next)) continue;  // a control's own parts, such as a spin box's edit
+    if ((next->focusPolicy() & Qt::TabFocus) && next->isVisible() && next->isEnabled()) return next;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 class StartupTest : public QObject {
@@ -42,6 +53,10 @@ class StartupTest : public QObject {
   void converterPresentOpensWindow();
   void secondStartWithLogFolderPresent();
   void initialStatesOfTheWindow();
+  void concurrentConversionsOption();
+  void optionControlsDoNotOverlap();
+  void storedHighPrecisionChoice_data();
+  void storedHighPrecisionChoice();
   void tempFileBoxSwitchesTheEditAndKeepsThePath();
   void browsingForTheTempFile_data();
   void browsingForTheTempFile();
@@ -95,7 +110,7 @@ void StartupTest::missingConverterShowsBoxAndEnds() {
   }
 
   // Nothing of the settings is touched, not even by closing what was created.
-  QVERIFY(form->FSettingsFile.empty());
+  QVERIFY(form->SettingsFile().empty());
   form->close();
   form.reset();
   QVERIFY(!Exists(fixture.SettingsFile()));
@@ -121,8 +136,8 @@ void StartupTest::converterPresentOpensWindow() {
   QVERIFY(fixture.Shell.Opened.empty());
   QCOMPARE(!form->HPCheckbox->isHidden(), withHP);
   QVERIFY(std::filesystem::is_directory(fixture.AppDir() + "log"));
-  QCOMPARE(form->FSettingsFile, fixture.AppDir() + "Ratemill.ini");
-  QVERIFY(!form->FDebugMode);
+  QCOMPARE(form->SettingsFile(), fixture.AppDir() + "Ratemill.ini");
+  QVERIFY(!form->DebugMode());
 
   // German texts without a language file.
   QCOMPARE(form->StartButton->text(), QString("&Start"));
@@ -130,7 +145,7 @@ void StartupTest::converterPresentOpensWindow() {
   QCOMPARE(form->FilesGroupBox->title(), QString("Dateien"));
   QCOMPARE(form->ComboSampleRate->itemText(0), QString::fromUtf8("nicht ändern"));
   QCOMPARE(form->HPCheckbox->text(), QString("Benutze SSRC_HP.exe"));
-  QCOMPARE(form->FMsgNoFilesSelected, std::string("Achtung! Keine Dateien ausgewählt!"));
+  QCOMPARE(form->MessageText(TTextId::NoFilesSelected), std::string("Achtung! Keine Dateien ausgewählt!"));
 }
 
 void StartupTest::secondStartWithLogFolderPresent() {
@@ -206,6 +221,103 @@ void StartupTest::initialStatesOfTheWindow() {
   QCOMPARE(form->ProcessRunner.StartupInfo().Title, std::string("SSRC running..."));
   QVERIFY(static_cast<bool>(form->ProcessRunner.OnRead()));
   QVERIFY(static_cast<bool>(form->ProcessRunner.OnErrorRead()));
+}
+
+void StartupTest::concurrentConversionsOption() {
+  test::TGuiFixture fixture;
+  fixture.AddConverter();
+  auto form = fixture.CreateMainForm();
+  form->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+  QSpinBox* spin = form->ConcurrentJobsSpinBox;
+
+  QCOMPARE(spin->minimum(), 1);
+  QCOMPARE(spin->maximum(), 64);
+  QCOMPARE(spin->value(), std::max(1, std::min(64, int(std::thread::hardware_concurrency()))));
+  QCOMPARE(form->LabelConcurrentJobs->text(), QString("&Gleichzeitige Konvertierungen"));
+  QCOMPARE(form->LabelConcurrentJobs->buddy(), static_cast<QWidget*>(spin));
+  QCOMPARE(spin->accessibleName(), QString("Gleichzeitige Konvertierungen"));
+  QCOMPARE(spin->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+  // Reached by Tab from the option before it, and left to the file list.
+  QCOMPARE(NextTabStop(form->UseOldBatchModeCheckbox), static_cast<QWidget*>(spin));
+  QCOMPARE(NextTabStop(spin), static_cast<QWidget*>(form->FileList));
+
+  spin->setValue(5);
+  QCOMPARE(form->ConcurrentJobs(), 5);
+  // The old batch way and debug mode go file by file whatever the option says.
+  form->UseOldBatchModeCheckbox->setChecked(true);
+  QCOMPARE(form->ConcurrentJobs(), 1);
+  form->UseOldBatchModeCheckbox->setChecked(false);
+  form->SetDebugMode(true);
+  QCOMPARE(form->ConcurrentJobs(), 1);
+  form->SetDebugMode(false);
+  QCOMPARE(form->ConcurrentJobs(), 5);
+}
+
+// Fixed positions leave every control of a group, the high-precision box
+// included, whole and apart from its neighbours, and the groups apart.
+void StartupTest::optionControlsDoNotOverlap() {
+  test::TGuiFixture fixture;
+  fixture.AddConverter();
+  fixture.AddHPConverter();
+  auto form = fixture.CreateMainForm();
+  form->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+
+  for (QGroupBox* group : {form->GroupOptions, form->FilesGroupBox}) {
+    QList<QWidget*> controls;
+    for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (child->isVisible()) controls << child;
+    }
+    for (int i = 0; i < controls.size(); ++i) {
+      const QWidget* a = controls[i];
+      QVERIFY2(group->rect().contains(a->geometry()), a->metaObject()->className());
+      for (int j = i + 1; j < controls.size(); ++j) {
+        const QWidget* b = controls[j];
+        QVERIFY2(!a->geometry().intersects(b->geometry()),
+                 qPrintable(QString("%1 and %2 at %3,%4")
+                                .arg(a->metaObject()->className(), b->metaObject()->className())
+                                .arg(a->geometry().top())
+                                .arg(b->geometry().top())));
+      }
+    }
+  }
+  QVERIFY(!form->GroupOptions->geometry().intersects(form->FilesGroupBox->geometry()));
+  QVERIFY(form->centralWidget()->rect().contains(form->FilesGroupBox->geometry()));
+  // The label is wide enough for its German text.
+  QLabel* label = form->LabelConcurrentJobs;
+  QVERIFY(label->width() >= label->sizeHint().width());
+}
+
+void StartupTest::storedHighPrecisionChoice_data() {
+  QTest::addColumn<bool>("withHP");
+  QTest::addColumn<QString>("stored");
+  QTest::addColumn<bool>("checked");
+  QTest::newRow("chosen and there") << true << "1" << true;
+  QTest::newRow("not chosen and there") << true << "0" << false;
+  QTest::newRow("chosen but gone") << false << "1" << false;
+  QTest::newRow("not chosen and gone") << false << "0" << false;
+}
+
+// A stored choice of the high-precision build whose converter is gone is
+// dropped at start-up, where the hidden box would have kept it for good.
+void StartupTest::storedHighPrecisionChoice() {
+  QFETCH(bool, withHP);
+  QFETCH(QString, stored);
+  QFETCH(bool, checked);
+  test::TGuiFixture fixture;
+  fixture.AddConverter();
+  if (withHP) fixture.AddHPConverter();
+  fixture.WriteSettings("[Einstellungen]\r\nbenutzeHP=" + stored.toStdString() + "\r\n");
+
+  auto form = fixture.CreateMainForm();
+
+  QCOMPARE(form->HPCheckbox->isChecked(), checked);
+  QCOMPARE(form->HPCheckbox->isHidden(), !withHP);
+  QVERIFY(form->close());
+  const std::string written = test::ReadFile(fixture.SettingsFile());
+  const std::string expected = std::string("benutzeHP=") + (checked ? "1" : "0") + "\r\n";
+  QVERIFY2(written.find(expected) != std::string::npos, written.c_str());
 }
 
 void StartupTest::tempFileBoxSwitchesTheEditAndKeepsThePath() {

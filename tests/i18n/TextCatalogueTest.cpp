@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <utility>
 
@@ -75,6 +76,54 @@ TEST(TextCatalogueTest, WindowAndEditorDifferOnlyWhereOlderFilesExpectIt) {
     EXPECT_EQ(row.WindowSection, row.Section);
     EXPECT_EQ(row.WindowKey, row.Key);
     EXPECT_EQ(row.WindowDefault, row.EditorDefault);
+  }
+}
+
+// Language files written by earlier versions hold these entries: each of
+// them must stay in its row under its section and key, so that older files
+// and the editor's rows keep meaning the same texts.
+TEST(TextCatalogueTest, OlderEntriesKeepTheirRowsSectionsAndKeys) {
+  const char* const older[] = {"Main window/GroupFiles",
+                               "main window/GroupOptions",
+                               "main window/OpenButton",
+                               "main window/DeleteButton",
+                               "main window/CancelButton",
+                               "main window/FindFolderButton",
+                               "main window/BatchButton",
+                               "main window/LabelSampleRate",
+                               "main window/DontChangeSampleRate",
+                               "main window/DontChangeBitRate",
+                               "main window/LabelAttenuation",
+                               "main window/LabelTargetDir",
+                               "main window/LabelBits",
+                               "main window/LabelPDFofNoise",
+                               "main window/CheckFast",
+                               "main window/CheckTwoPass",
+                               "main window/CheckNormalize",
+                               "main window/GroupDither",
+                               "main window/StartButton",
+                               "main window/MissingSSRC",
+                               "main window/NoFilesSelected",
+                               "main window/CreateNewDirQuery",
+                               "main window/NoTmpFileName",
+                               "translation window/cancelButton",
+                               "translation window/SaveButton",
+                               "translation window/WindowCaption",
+                               "info window/TranslateButton",
+                               "info window/EnableDebugModeQuery",
+                               "info window/DisableDebugModeQuery",
+                               "main window/StatusCheckingParameters",
+                               "main window/StatusProcessingFile",
+                               "main window/TempFileCheckBox",
+                               "main window/HPCheckBox",
+                               "main window/UseOldBatchModeLabel",
+                               "main window/PrioForSSRCLabel",
+                               "main window/PrioLow",
+                               "main window/PrioNormal",
+                               "main window/PrioHigh"};
+  ASSERT_GE(TextCatalogue().size(), std::size(older));
+  for (std::size_t i = 0; i < std::size(older); ++i) {
+    EXPECT_EQ(TextCatalogue()[i].Section + "/" + TextCatalogue()[i].Key, older[i]) << "row " << i;
   }
 }
 

@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -68,6 +70,7 @@ class TranslateFormTest : public QObject {
   void savedTextAppearsEverywhere_data();
   void savedTextAppearsEverywhere();
   void saveReappliesEditorMainAndAboutWindow();
+  void newerTextsAreEditedLikeTheOlderOnes();
   void textStillBeingEditedIsSaved();
   void leavingWithoutSavingWritesNothing_data();
   void leavingWithoutSavingWritesNothing();
@@ -209,9 +212,36 @@ void TranslateFormTest::saveReappliesEditorMainAndAboutWindow() {
   QCOMPARE(editor.SaveTranslationButton->text(), QString("Save"));
   QCOMPARE(editor.CancelEditTranslationButton->text(), QString("Cancel"));
   QCOMPARE(windows.Main->FilesGroupBox->title(), QString("Files"));
-  QCOMPARE(windows.Main->FMsgNoFilesSelected, std::string("No files!"));
+  QCOMPARE(windows.Main->MessageText(TTextId::NoFilesSelected), std::string("No files!"));
   QCOMPARE(windows.Info->TranslateButton->text(), QString("Translate..."));
   QCOMPARE(windows.Info->FMsgEnableDebugMode, std::string("Debug on?"));
+}
+
+// The texts that came after the first 38 are offered, saved and applied like
+// them, and a language file written before them keeps working.
+void TranslateFormTest::newerTextsAreEditedLikeTheOlderOnes() {
+  test::TAboutWindows windows("[main window]\r\nStartButton=Go\r\n");
+  TTranslateForm& editor = *windows.Translate;
+  const int jobsRow = CatalogueRow(TTextId::LabelConcurrentJobs).Row;
+  const int attenuationRow = CatalogueRow(TTextId::InvalidAttenuation).Row;
+  Open(editor);
+  QCOMPARE(editor.TranslateGrid->item(jobsRow, 0)->text(), QString("LabelConcurrentJobs"));
+  QCOMPARE(Cell(editor, jobsRow), QString("&Gleichzeitige Konvertierungen"));
+  QCOMPARE(Cell(editor, attenuationRow), Utf8(CatalogueRow(TTextId::InvalidAttenuation).EditorDefault));
+  QVERIFY(Cell(editor, attenuationRow).contains(Utf8("„Abschwächer“")));
+  QCOMPARE(Cell(editor, 18), QString("Go"));
+
+  SetCell(editor, jobsRow, "&Jobs && threads");
+  SetCell(editor, attenuationRow, "Bad attenuation");
+  QTest::mouseClick(editor.SaveTranslationButton, Qt::LeftButton);
+
+  QCOMPARE(windows.Main->LabelConcurrentJobs->text(), QString("&Jobs && threads"));
+  QCOMPARE(windows.Main->ConcurrentJobsSpinBox->accessibleName(), QString("Jobs & threads"));
+  QCOMPARE(windows.Main->MessageText(TTextId::InvalidAttenuation), std::string("Bad attenuation"));
+  const platform::TIniFile file(windows.Fixture.LanguageFile());
+  QCOMPARE(file.ReadString("main window", "LabelConcurrentJobs", "<missing>"), std::string("&Jobs && threads"));
+  QCOMPARE(file.ReadString("main window", "StartButton", "<missing>"), std::string("Go"));
+  QCOMPARE(windows.Fixture.Boxes.Shown().size(), std::size_t(0));
 }
 
 void TranslateFormTest::textStillBeingEditedIsSaved() {

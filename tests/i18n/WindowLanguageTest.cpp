@@ -26,6 +26,8 @@ struct TCaption {
   std::function<QString(const TMainForm&)> Text;
 };
 
+QString Message(const TMainForm& form, TTextId id) { return QString::fromStdString(form.MessageText(id)); }
+
 std::vector<TCaption> MainWindowCaptions() {
   return {
       {"BatchButton", [](const TMainForm& f) { return f.BatchAddFilesButton->text(); }},
@@ -54,13 +56,14 @@ std::vector<TCaption> MainWindowCaptions() {
       {"PrioLow", [](const TMainForm& f) { return f.PrioComboBox->itemText(0); }},
       {"PrioNormal", [](const TMainForm& f) { return f.PrioComboBox->itemText(1); }},
       {"PrioHigh", [](const TMainForm& f) { return f.PrioComboBox->itemText(2); }},
-      {"MissingSSRC", [](const TMainForm& f) { return QString::fromStdString(f.FMsgMissingSSRC); }},
-      {"NoFilesSelected", [](const TMainForm& f) { return QString::fromStdString(f.FMsgNoFilesSelected); }},
-      {"CreateNewDirQuery", [](const TMainForm& f) { return QString::fromStdString(f.FMsgCreateNewDirQuery); }},
-      {"StatusCheckingParameters",
-       [](const TMainForm& f) { return QString::fromStdString(f.FMsgStatusCheckingParameters); }},
-      {"StatusProcessingFile", [](const TMainForm& f) { return QString::fromStdString(f.FMsgStatusProcessingFile); }},
-      {"NoTmpFileName", [](const TMainForm& f) { return QString::fromStdString(f.FMsgNoTmpFileName); }},
+      {"LabelConcurrentJobs", [](const TMainForm& f) { return f.LabelConcurrentJobs->text(); }},
+      {"MissingSSRC", [](const TMainForm& f) { return Message(f, TTextId::MissingSSRC); }},
+      {"NoFilesSelected", [](const TMainForm& f) { return Message(f, TTextId::NoFilesSelected); }},
+      {"CreateNewDirQuery", [](const TMainForm& f) { return Message(f, TTextId::CreateNewDirQuery); }},
+      {"StatusCheckingParameters", [](const TMainForm& f) { return Message(f, TTextId::StatusCheckParameters); }},
+      {"StatusProcessingFile", [](const TMainForm& f) { return Message(f, TTextId::StatusProcessFile); }},
+      {"NoTmpFileName", [](const TMainForm& f) { return Message(f, TTextId::NoTmpFileName); }},
+      {"InvalidAttenuation", [](const TMainForm& f) { return Message(f, TTextId::InvalidAttenuation); }},
   };
 }
 

@@ -4,8 +4,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "GuiFixture.h"
 #include "frontend/FilenameEdit.h"
@@ -32,13 +35,19 @@ QString Describe(const TMainForm& form) {
              .arg(form.AttenuateDBEdit->text())
              .arg(flag(form.CheckTwoPass->isChecked()), flag(form.CheckNormalize->isChecked()),
                   flag(form.CheckFast->isChecked()), checked.join(','), form.TargetDirectoryEdit->text()) +
-         QString("tmp=%1 tmpro=%2 tmppath=[%3] hp=%4")
+         QString("tmp=%1 tmpro=%2 tmppath=[%3] hp=%4 jobs=%5")
              .arg(flag(form.TempFileCheckBox->isChecked()), flag(form.TempFilenameEdit->ReadOnly()),
-                  QString::fromStdString(form.TempFilenameEdit->FileName()), flag(form.HPCheckbox->isChecked()));
+                  QString::fromStdString(form.TempFilenameEdit->FileName()), flag(form.HPCheckbox->isChecked()))
+             .arg(form.ConcurrentJobsSpinBox->value());
 }
 
+// One converter per logical processor, within the option's bounds.
+const int kDefaultJobs = std::clamp(int(std::thread::hardware_concurrency()), 1, 64);
+
 const QString kDefaults =
-    "rate=0 bits=0 noise=0 att=[0] twopass=0 normalize=0 fast=0 dither=0 target=[] tmp=0 tmpro=1 tmppath=[] hp=0";
+    "rate=0 bits=0 noise=0 att=[0] twopass=0 normalize=0 fast=0 dither=0 target=[] tmp=0 tmpro=1 tmppath=[] hp=0 "
+    "jobs=" +
+    QString::number(kDefaultJobs);
 
 QString With(QString described, const QString& key, const QString& value) {
   const int start = described.indexOf(key + "=");
@@ -73,9 +82,10 @@ void SettingsTest::loadPutsStoredValuesIntoTheControls_data() {
   QTest::newRow("everything set")
       << "[Einstellungen]\r\nSamplerate=3\r\nBits=2\r\nRauschen=1\r\nAbschwaecher=6\r\nClippingschutz=1\r\n"
          "Normalisieren=1\r\nSchnell=1\r\nDither=4\r\nZielpfad=/out/\r\nTmpFile=1\r\nTmpFilePfad=/tmp/a b.tmp\r\n"
-         "benutzeHP=1\r\n"
+         "benutzeHP=1\r\nGleichzeitigeKonvertierungen=3\r\n"
+      // Without `ssrc_hp.exe` beside the program the high-precision choice is dropped.
       << "rate=3 bits=2 noise=1 att=[6] twopass=1 normalize=1 fast=1 dither=4 target=[/out/] tmp=1 tmpro=0 "
-         "tmppath=[/tmp/a b.tmp] hp=1";
+         "tmppath=[/tmp/a b.tmp] hp=0 jobs=3";
   QTest::newRow("names in other letter cases") << "[EINSTELLUNGEN]\nBITS=3\nschnell=1\n"
                                                << With(With(kDefaults, "bits", "3"), "fast", "1");
   QTest::newRow("hexadecimal 0x") << "[Einstellungen]\nBits=0x2\nSamplerate=0X5\n"
@@ -96,8 +106,28 @@ void SettingsTest::loadPutsStoredValuesIntoTheControls_data() {
                                                              << kDefaults;
   QTest::newRow("temp option on without a path") << "[Einstellungen]\nTmpFile=1\n"
                                                  << With(With(kDefaults, "tmp", "1"), "tmpro", "0");
-  QTest::newRow("high precision on while its converter is absent") << "[Einstellungen]\nbenutzeHP=1\n"
-                                                                   << With(kDefaults, "hp", "1");
+  // Without its converter the high-precision choice does not survive start-up.
+  QTest::newRow("high precision on while its converter is absent") << "[Einstellungen]\nbenutzeHP=1\n" << kDefaults;
+  // Concurrent conversions: files of older versions lack the key; a value
+  // that is no number gives the default, one beyond the bounds the bound.
+  QTest::newRow("jobs within bounds") << "[Einstellungen]\nGleichzeitigeKonvertierungen=7\n"
+                                      << With(kDefaults, "jobs", "7");
+  QTest::newRow("jobs lowest") << "[Einstellungen]\nGleichzeitigeKonvertierungen=1\n" << With(kDefaults, "jobs", "1");
+  QTest::newRow("jobs highest") << "[Einstellungen]\nGleichzeitigeKonvertierungen=64\n"
+                                << With(kDefaults, "jobs", "64");
+  QTest::newRow("jobs 0 is one") << "[Einstellungen]\nGleichzeitigeKonvertierungen=0\n" << With(kDefaults, "jobs", "1");
+  QTest::newRow("jobs negative is one") << "[Einstellungen]\nGleichzeitigeKonvertierungen=-4\n"
+                                        << With(kDefaults, "jobs", "1");
+  QTest::newRow("jobs 65 is 64") << "[Einstellungen]\nGleichzeitigeKonvertierungen=65\n"
+                                 << With(kDefaults, "jobs", "64");
+  QTest::newRow("jobs largest stored number is 64") << "[Einstellungen]\nGleichzeitigeKonvertierungen=2147483647\n"
+                                                    << With(kDefaults, "jobs", "64");
+  // Stored numbers are 32-bit: a longer one is no number at all.
+  QTest::newRow("jobs beyond 32 bits") << "[Einstellungen]\nGleichzeitigeKonvertierungen=99999999999\n" << kDefaults;
+  QTest::newRow("jobs hexadecimal") << "[Einstellungen]\ngleichzeitigekonvertierungen=0x10\n"
+                                    << With(kDefaults, "jobs", "16");
+  QTest::newRow("jobs no number") << "[Einstellungen]\nGleichzeitigeKonvertierungen=viele\n" << kDefaults;
+  QTest::newRow("jobs empty") << "[Einstellungen]\nGleichzeitigeKonvertierungen=\n" << kDefaults;
   // Indices that name no entry select entry 0, so that a run finds either
   // "keep" or a real number in every list.
   QTest::newRow("rate index too high") << "[Einstellungen]\nSamplerate=6\n" << kDefaults;
@@ -138,13 +168,14 @@ void SettingsTest::saveWritesEveryKeyInOrder() {
   form->TempFileCheckBox->setChecked(true);
   form->TempFilenameEdit->SetFileName("/tmp/t.raw");
   form->HPCheckbox->setChecked(true);
+  form->ConcurrentJobsSpinBox->setValue(12);
 
   form->SaveSettings();
 
   QCOMPARE(test::ReadFile(fixture.SettingsFile()),
            std::string("[Einstellungen]\r\nSamplerate=3\r\nBits=3\r\nRauschen=2\r\nAbschwaecher=00\r\n"
                        "Clippingschutz=0\r\nNormalisieren=1\r\nSchnell=0\r\nDither=3\r\nZielpfad=/out dir/\r\n"
-                       "TmpFile=1\r\nTmpFilePfad=/tmp/t.raw\r\nbenutzeHP=1\r\n"));
+                       "TmpFile=1\r\nTmpFilePfad=/tmp/t.raw\r\nbenutzeHP=1\r\nGleichzeitigeKonvertierungen=12\r\n"));
 }
 
 void SettingsTest::roundTripKeepsEveryOption_data() {
@@ -152,7 +183,10 @@ void SettingsTest::roundTripKeepsEveryOption_data() {
   QTest::newRow("defaults") << QString();
   QTest::newRow("everything on")
       << "[Einstellungen]\nSamplerate=5\nBits=1\nRauschen=3\nAbschwaecher=12\nClippingschutz=1\nNormalisieren=1\n"
-         "Schnell=1\nDither=1\nZielpfad=/x/y/\nTmpFile=1\nTmpFilePfad=/t/a b.tmp\nbenutzeHP=1\n";
+         "Schnell=1\nDither=1\nZielpfad=/x/y/\nTmpFile=1\nTmpFilePfad=/t/a b.tmp\nbenutzeHP=1\n"
+         "GleichzeitigeKonvertierungen=64\n";
+  QTest::newRow("one job at a time") << "[Einstellungen]\nGleichzeitigeKonvertierungen=1\n";
+  QTest::newRow("jobs out of bounds come back clamped") << "[Einstellungen]\nGleichzeitigeKonvertierungen=500\n";
   QTest::newRow("letters as attenuation, dither kept by the window") << "[Einstellungen]\nAbschwaecher=abc\nDither=9\n";
   QTest::newRow("hexadecimal values") << "[Einstellungen]\nBits=0x2\nSamplerate=$4\n";
   QTest::newRow("blanks and quotes around values") << "[Einstellungen]\nZielpfad = \" /with blank/ \"\n";
@@ -225,14 +259,14 @@ void SettingsTest::unsavedOptionsStartFromTheirInitialState() {
   auto form = fixture.CreateMainForm();
   form->PrioComboBox->setCurrentIndex(2);
   form->UseOldBatchModeCheckbox->setChecked(true);
-  form->FDebugMode = true;
+  form->SetDebugMode(true);
   QVERIFY(form->close());
   form.reset();
 
   auto next = fixture.CreateMainForm();
   QCOMPARE(next->PrioComboBox->currentIndex(), 1);
   QVERIFY(!next->UseOldBatchModeCheckbox->isChecked());
-  QVERIFY(!next->FDebugMode);
+  QVERIFY(!next->DebugMode());
 }
 
 QTEST_MAIN(SettingsTest)
