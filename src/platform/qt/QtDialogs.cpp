@@ -2,18 +2,38 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStringList>
+
+#include "platform/MessageBoxes.h"
+#include "platform/qt/QtDialogsPaths.h"
+#include "platform/qt/QtMessageBoxes.h"
 
 namespace ratemill::platform {
 namespace {
 
 QString Qt(const std::string& text) { return QString::fromStdString(text); }
 
-std::string Std(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+// A path handed to a dialog is shown, not used: its rendering will do.
+QString Rendering(const std::string& path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
 
 }  // namespace
+
+TQtDialogs::TQtDialogs(IMessageBoxes* boxes)
+    : FOwnBoxes(boxes == nullptr ? std::make_unique<TQtMessageBoxes>("Ratemill") : nullptr),
+      FBoxes(boxes == nullptr ? FOwnBoxes.get() : boxes) {}
+
+TQtDialogs::~TQtDialogs() = default;
+
+std::optional<std::string> TQtDialogs::Resolve(const QString& chosen, bool mayBeNew) {
+  TDialogPath resolved = ResolveDialogPath(QDir::fromNativeSeparators(chosen), mayBeNew);
+  if (!resolved.Path) FBoxes->Show(TMessageKind::ErrorOk, resolved.Problem);
+  return std::move(resolved.Path);
+}
 
 std::optional<std::vector<std::string>> TQtDialogs::OpenFiles(const TOpenFilesRequest& request) {
   QFileDialog dialog(QApplication::activeWindow(), Qt(request.Title));
@@ -27,7 +47,11 @@ std::optional<std::vector<std::string>> TQtDialogs::OpenFiles(const TOpenFilesRe
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   std::vector<std::string> paths;
-  for (const QString& path : dialog.selectedFiles()) paths.push_back(Std(path));
+  for (const QString& path : dialog.selectedFiles()) {
+    if (auto resolved = Resolve(path, false)) paths.push_back(std::move(*resolved));
+  }
+  // Nothing that could be used was chosen: as if the user had cancelled.
+  if (paths.empty()) return std::nullopt;
   return paths;
 }
 
@@ -39,22 +63,21 @@ std::optional<std::string> TQtDialogs::BrowseFolder(const TBrowseFolderRequest& 
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly, true);
   if (!request.InitialFolder.empty()) {
-    const QFileInfo initial(Qt(request.InitialFolder));
+    const QFileInfo initial(Rendering(request.InitialFolder));
     dialog.setDirectory(initial.absolutePath());
     dialog.selectFile(initial.fileName());
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  QString folder = QDir::cleanPath(dialog.selectedFiles().front());
-  return Std(folder);
+  return Resolve(dialog.selectedFiles().front(), false);
 }
 
 std::optional<std::string> TQtDialogs::ChooseFile(const TOpenFileRequest& request) {
   QFileDialog dialog(QApplication::activeWindow(), Qt(request.Title));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::AnyFile);
-  if (!request.InitialPath.empty()) dialog.selectFile(Qt(request.InitialPath));
+  if (!request.InitialPath.empty()) dialog.selectFile(Rendering(request.InitialPath));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return Std(dialog.selectedFiles().front());
+  return Resolve(dialog.selectedFiles().front(), true);
 }
 
 }  // namespace ratemill::platform
