@@ -1,16 +1,16 @@
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
-#include <QUrl>
 #include <exception>
 #include <map>
 #include <optional>
 
+#include "files/ExactPath.h"
 #include "files/FindFiles.h"
+#include "files/UriList.h"
 #include "frontend/MainForm.h"
 #include "platform/ErrorHandling.h"
 #include "platform/FileSystem.h"
@@ -26,10 +26,11 @@ constexpr const char* kBrowseFolderTitle = "Zielordner suchen";
 // by one rather than by joining the list's text and splitting it again: a
 // file name may hold a line break, and a split would turn it into two
 // entries that name no file. Like a refill, the addition leaves nothing
-// selected and shows the list from the top.
+// selected and shows the list from the top. Each entry keeps its path's
+// bytes and shows a rendering of them.
 void AppendToFileList(QListWidget& list, const std::vector<std::string>& paths) {
   list.selectionModel()->clear();
-  for (const std::string& path : paths) list.addItem(QString::fromStdString(path));
+  for (const std::string& path : paths) list.addItem(MakePathItem(path));
   list.scrollToTop();
 }
 
@@ -52,14 +53,13 @@ std::string ScanRoot(const std::string& folder) {
 }
 
 // Local file paths of dropped URLs, in the order they came; anything that is
-// not a local file (a web address, say) has no place in the list.
+// not a local file (a web address, say) has no place in the list. The list is
+// decoded from its raw bytes: the toolkit's URLs turn a name that is no UTF-8
+// into a path of another file.
 std::vector<std::string> LocalPaths(const QMimeData* mime) {
-  std::vector<std::string> paths;
-  if (mime == nullptr || !mime->hasUrls()) return paths;
-  for (const QUrl& url : mime->urls()) {
-    if (url.isLocalFile()) paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
-  }
-  return paths;
+  if (mime == nullptr || !mime->hasUrls()) return {};
+  const QByteArray uriList = mime->data(QStringLiteral("text/uri-list"));
+  return LocalPathsOfUriList(std::string_view(uriList.constData(), static_cast<std::size_t>(uriList.size())));
 }
 
 // Accepts a drag or drop only as a copy. Accepting a move would tell the
@@ -112,7 +112,7 @@ void TMainForm::FindFolderButtonClick() {
 std::vector<std::string> TMainForm::FileListEntries() const {
   std::vector<std::string> entries;
   entries.reserve(static_cast<std::size_t>(FileList->count()));
-  for (int i = 0; i < FileList->count(); ++i) entries.push_back(FileList->item(i)->text().toStdString());
+  for (int i = 0; i < FileList->count(); ++i) entries.push_back(PathOfItem(*FileList->item(i)));
   return entries;
 }
 
@@ -120,7 +120,7 @@ void TMainForm::RemoveFileListEntries(const std::vector<std::string>& entries) {
   std::map<std::string, int> handled;
   for (const std::string& entry : entries) ++handled[entry];
   for (int i = 0; i < FileList->count();) {
-    auto found = handled.find(FileList->item(i)->text().toStdString());
+    auto found = handled.find(PathOfItem(*FileList->item(i)));
     if (found != handled.end() && found->second > 0) {
       --found->second;
       delete FileList->takeItem(i);
@@ -130,11 +130,9 @@ void TMainForm::RemoveFileListEntries(const std::vector<std::string>& entries) {
   }
 }
 
-std::string TMainForm::TargetDirectory() const { return TargetDirectoryEdit->text().toStdString(); }
+std::string TMainForm::TargetDirectory() const { return ExactPathText(*TargetDirectoryEdit); }
 
-void TMainForm::SetTargetDirectory(const std::string& folder) {
-  TargetDirectoryEdit->setText(QString::fromStdString(folder));
-}
+void TMainForm::SetTargetDirectory(const std::string& folder) { SetExactPathText(*TargetDirectoryEdit, folder); }
 
 void TMainForm::AddDroppedPaths(const std::vector<std::string>& paths) {
   std::vector<std::string> found;

@@ -201,6 +201,8 @@ void TMainForm::StartButtonClick() {
     const std::string outputFolder = platform::IncludeTrailingPathDelimiter(TargetDirectory());
     const std::string output =
         MakeOutputPath(entry, outputFolder, fragments, Text(ComboBits->currentText()), WavHeader());
+    if (const auto fault = WavHeader().TakeFault(); fault != TWavHeaderFault::None && FConsoleOutputForm != nullptr)
+      FConsoleOutputForm->AddErrorLine(entry + ": " + WavHeaderFaultText(fault));
     const std::string arguments = ComposeArguments(fragments, entry, output);
 
     bool convert = true;

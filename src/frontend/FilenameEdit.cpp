@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "files/ExactPath.h"
 #include "frontend/EventGuard.h"
 #include "platform/Dialogs.h"
 
@@ -22,9 +23,9 @@ TFilenameEdit::TFilenameEdit(platform::IDialogs* dialogs, QWidget* parent)
   connect(FButton, &QToolButton::clicked, this, Guarded([this] { Browse(); }));
 }
 
-std::string TFilenameEdit::FileName() const { return FEdit->text().toStdString(); }
+std::string TFilenameEdit::FileName() const { return ExactPathText(*FEdit); }
 
-void TFilenameEdit::SetFileName(const std::string& fileName) { FEdit->setText(QString::fromStdString(fileName)); }
+void TFilenameEdit::SetFileName(const std::string& fileName) { SetExactPathText(*FEdit, fileName); }
 
 void TFilenameEdit::SetReadOnly(bool readOnly) {
   FReadOnly = readOnly;

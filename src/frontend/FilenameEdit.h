@@ -14,7 +14,9 @@ class IDialogs;
 }
 
 // A one-line file-name edit with a browse button. While read-only it takes
-// neither typing nor the browse button.
+// neither typing nor the browse button. A name given to it (from the settings
+// or the dialog) is kept as its exact bytes and only shown as text; once the
+// user types, the typed text is the name.
 class TFilenameEdit : public QWidget {
   Q_OBJECT
 

@@ -167,6 +167,8 @@ void TTranslateForm::SaveGrid() {
   // empty every entry of the file.
   if (TranslateGrid->rowCount() != static_cast<int>(kTextCount)) return;
   CommitOpenEditor();
+  // Every row goes into the one file object, which writes them all at once
+  // in `UpdateFile`: a failure leaves the old file, never some of the rows.
   platform::TIniFile file(LanguageFileName(FServices.DataDir));
   for (const TTextRow& row : TextCatalogue()) {
     const QTableWidgetItem* cell = TranslateGrid->item(row.Row, kTextColumn);

@@ -14,9 +14,19 @@ bool DirectoryExists(const std::string& path);  // a folder
 // Creates the folder with all missing parents; false when it could not.
 bool ForceDirectories(const std::string& path);
 
+// Why `ReadFileHead` read nothing.
+enum class THeadReadFault {
+  None,            // the file was read (perhaps fewer bytes than asked: it ends there)
+  CannotOpen,      // missing, no permission, or a read error
+  NotRegularFile,  // a folder, FIFO, socket or device
+};
+
 // Reads up to `count` bytes from the start of the file into `buffer` and
-// returns how many were read; 0 when the file cannot be opened.
-std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count);
+// returns how many were read; 0 when the file cannot be opened or is not a
+// regular file, with the reason in `fault` when one is given. Never blocks on
+// a special file: it is opened without waiting for a writer and refused
+// before anything is read from it.
+std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count, THeadReadFault* fault = nullptr);
 
 // The whole content of the file; `std::nullopt` when there is no such file.
 // Throws `ESystemError` when the file is there but cannot be read, so that a
@@ -27,7 +37,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // Throws `ESystemError` on failure; the old file then stays as it was. The
 // content is on disk before this returns; a replaced file keeps its permission
 // bits, a new one gets the usual ones for new files; a symbolic link is
-// followed, so the file it points to is replaced and the link stays.
+// followed, so the file it points to is replaced and the link stays. After a
+// write went through, the temporary files that earlier writes to the same
+// file left behind when their process died are removed.
 void WriteFileAtomically(const std::string& path, const std::string& content);
 
 // Path helpers on `PathDelim`.

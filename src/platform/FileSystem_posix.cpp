@@ -1,4 +1,6 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,6 +98,50 @@ std::string ReplacementTarget(const std::string& path) {
 
 std::atomic<unsigned> gTempCounter{0};
 
+// The name of a temporary file beside `base` while it is being replaced:
+// hidden, and carrying the writer's process id so that a leftover can be
+// told from a write in progress.
+std::string TempFilePrefix(const std::string& base) { return "." + base + ".tmp"; }
+
+// The writer's process id when `name` is one of our temporary files for
+// `base` ("<prefix><pid>-<counter>"), 0 otherwise.
+pid_t TempFileOwner(const std::string& name, const std::string& base) {
+  const std::string prefix = TempFilePrefix(base);
+  if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+  auto digits = [&name](std::size_t from) {
+    std::size_t to = from;
+    while (to < name.size() && name[to] >= '0' && name[to] <= '9') ++to;
+    return to;
+  };
+  const std::size_t pidEnd = digits(prefix.size());
+  if (pidEnd == prefix.size() || pidEnd - prefix.size() > 9 || pidEnd >= name.size() || name[pidEnd] != '-') return 0;
+  const std::size_t counterEnd = digits(pidEnd + 1);
+  if (counterEnd == pidEnd + 1 || counterEnd != name.size()) return 0;
+  return static_cast<pid_t>(std::stol(name.substr(prefix.size(), pidEnd - prefix.size())));
+}
+
+// Removes what earlier writes of `base` left in `folder` when they were killed
+// between creating their temporary file and renaming it. A file of a process
+// that still runs may be a write in progress and stays; so do our own, since
+// another thread of ours may be writing.
+void RemoveLeftoverTempFiles(const std::string& folder, const std::string& base) {
+  struct TCloseDir {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+  };
+  std::unique_ptr<DIR, TCloseDir> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string name = entry->d_name;
+    const pid_t owner = TempFileOwner(name, base);
+    if (owner <= 0 || owner == ::getpid()) continue;
+    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    struct stat info {};
+    const std::string path = folder + name;
+    // Only plain files of that name are ours; anything else someone put there.
+    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
+  }
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -125,11 +171,25 @@ bool ForceDirectories(const std::string& path) {
   return DirectoryExists(path);
 }
 
-std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count) {
-  TFileDescriptor fd(OpenRetrying(path.c_str(), O_RDONLY));
+std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count, THeadReadFault* fault) {
+  THeadReadFault ignored;
+  THeadReadFault& result = fault != nullptr ? *fault : ignored;
+  result = THeadReadFault::CannotOpen;
+  // Without O_NONBLOCK, opening a FIFO waits until some other process opens
+  // its other end, and the caller may be the window's thread. A regular file
+  // reads the same with the flag as without it.
+  TFileDescriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
   if (!fd.Valid()) return 0;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0) return 0;
+  if (!S_ISREG(info.st_mode)) {
+    result = THeadReadFault::NotRegularFile;
+    return 0;
+  }
   const ssize_t n = ReadFully(fd.Get(), static_cast<char*>(buffer), count);
-  return n < 0 ? 0 : static_cast<std::size_t>(n);
+  if (n < 0) return 0;
+  result = THeadReadFault::None;
+  return static_cast<std::size_t>(n);
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -168,7 +228,7 @@ void WriteFileAtomically(const std::string& path, const std::string& content) {
   const std::string base = ExtractFileName(target);
   for (int attempt = 0; attempt < 100 && !fd.Valid(); ++attempt) {
     tempName =
-        folder + "." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(gTempCounter.fetch_add(1));
+        folder + TempFilePrefix(base) + std::to_string(::getpid()) + "-" + std::to_string(gTempCounter.fetch_add(1));
     // A new file gets 0666 less the umask, as any new file would.
     fd = TFileDescriptor(OpenRetrying(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
     if (!fd.Valid() && errno != EEXIST) RaiseLastOSError(errno);
@@ -195,6 +255,10 @@ void WriteFileAtomically(const std::string& path, const std::string& content) {
   // holds the whole new file, so this is best effort.
   TFileDescriptor dir(OpenRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
   if (dir.Valid()) ::fsync(dir.Get());
+
+  // Only after a write went through: the leftovers are of no use to anyone,
+  // and removing them must not stand in the way of the write itself.
+  RemoveLeftoverTempFiles(folder, base);
 }
 
 }  // namespace ratemill::platform

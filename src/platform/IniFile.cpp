@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -92,16 +93,20 @@ struct TLine {
   TLineKind Kind = TLineKind::Other;
   std::string_view Name;       // section or key name, trimmed
   std::size_t ValueStart = 0;  // key lines: offset of the text after "="
+  std::size_t ValueEnd = 0;    // key lines: offset of the first NUL, or the line's length
 };
 
 TLine Classify(std::string_view text, std::string_view lineEnd, bool firstLine) {
   TLine line;
   line.Text = text;
   line.LineEnd = lineEnd;
+  // A line is read as C strings read it: up to its first NUL. What follows is
+  // kept in the file but never shown nor used, so the two cannot differ.
+  const std::string_view readable = text.substr(0, text.find('\0'));
   std::size_t offset = 0;
-  if (firstLine && text.substr(0, kUtf8Bom.size()) == kUtf8Bom) offset = kUtf8Bom.size();
-  while (offset < text.size() && IsBlank(text[offset])) ++offset;
-  const std::string_view rest = text.substr(offset);
+  if (firstLine && readable.substr(0, kUtf8Bom.size()) == kUtf8Bom) offset = kUtf8Bom.size();
+  while (offset < readable.size() && IsBlank(readable[offset])) ++offset;
+  const std::string_view rest = readable.substr(offset);
   if (rest.empty() || rest.front() == ';') return line;
   if (rest.front() == '[') {
     const auto close = rest.rfind(']');
@@ -116,6 +121,7 @@ TLine Classify(std::string_view text, std::string_view lineEnd, bool firstLine) 
   line.Kind = TLineKind::Key;
   line.Name = Trim(rest.substr(0, equals));
   line.ValueStart = offset + equals + 1;
+  line.ValueEnd = readable.size();
   return line;
 }
 
@@ -159,6 +165,16 @@ std::string FullPath(const std::string& fileName) {
 
 }  // namespace
 
+struct TIniFile::TContent {
+  enum class TState { Missing, Read, Unreadable };
+  TState State = TState::Missing;
+  std::string Text;          // the file as read, with the buffered changes applied
+  std::vector<TLine> Lines;  // views into `Text`
+  bool Changed = false;      // `Text` holds changes that are not on disk yet
+
+  void Split() { Lines = SplitLines(Text); }
+};
+
 bool TryParseProfileInteger(const std::string& text, long& value) {
   auto digitValue = [](char c, int base) -> int {
     int d = -1;
@@ -200,22 +216,42 @@ bool TryParseProfileInteger(const std::string& text, long& value) {
   return true;
 }
 
-TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+TIniFile::TIniFile(std::string fileName)
+    : FFileName(std::move(fileName)), FUncaughtAtStart(std::uncaught_exceptions()) {}
+
+TIniFile::~TIniFile() {
+  if (!FContent || !FContent->Changed || std::uncaught_exceptions() > FUncaughtAtStart) return;
+  try {
+    UpdateFile();
+  } catch (...) {
+    // A destructor must not throw; callers who need to know call UpdateFile.
+  }
+}
+
+TIniFile::TContent& TIniFile::Content() const {
+  if (FContent) return *FContent;
+  auto content = std::make_unique<TContent>();
+  try {
+    if (std::optional<std::string> text = ReadWholeFile(FFileName)) {
+      content->Text = std::move(*text);
+      content->State = TContent::TState::Read;
+    }
+  } catch (const ESystemError&) {
+    content->State = TContent::TState::Unreadable;
+  }
+  content->Split();
+  FContent = std::move(content);
+  return *FContent;
+}
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
-  std::optional<std::string> content;
-  try {
-    content = ReadWholeFile(FFileName);
-  } catch (const ESystemError&) {
-    return defaultValue;  // an unreadable file reads like a missing one
-  }
-  if (!content) return defaultValue;
-  const auto lines = SplitLines(*content);
-  const auto found = FindKey(lines, Trim(section), Trim(key));
+  // An unreadable file reads like a missing one: its copy is empty.
+  const TContent& content = Content();
+  const auto found = FindKey(content.Lines, Trim(section), Trim(key));
   if (!found) return defaultValue;
-  const TLine& line = lines[*found];
-  const std::string_view value = Unquote(Trim(line.Text.substr(line.ValueStart)));
+  const TLine& line = content.Lines[*found];
+  const std::string_view value = Unquote(Trim(line.Text.substr(line.ValueStart, line.ValueEnd - line.ValueStart)));
   return std::string(value.substr(0, CutPosition(value, kMaxValueLength)));
 }
 
@@ -239,15 +275,11 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
   }
   const std::string entry = std::string(keyName) + "=" + EncodeValue(OneLine(value));
 
-  std::optional<std::string> old;
-  try {
-    old = ReadWholeFile(FFileName);
-  } catch (const ESystemError&) {
-    // Rewriting a file we cannot read would throw its other entries away.
-    throw EIniFileError(FullPath(FFileName));
-  }
-  const std::string_view content = old ? std::string_view(*old) : std::string_view();
-  const auto lines = SplitLines(content);
+  TContent& current = Content();
+  // Rewriting a file we cannot read would throw its other entries away.
+  if (current.State == TContent::TState::Unreadable) throw EIniFileError(FullPath(FFileName));
+  const std::string_view content = current.Text;
+  const std::vector<TLine>& lines = current.Lines;
 
   std::string_view lineEnd = kNewFileLineEnd;
   for (const TLine& line : lines) {
@@ -314,12 +346,12 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     }
   }
 
-  if (old && result == *old) return;  // already on disk as asked
-  try {
-    WriteFileAtomically(FFileName, result);
-  } catch (const ESystemError&) {
-    throw EIniFileError(FullPath(FFileName));
-  }
+  // A missing file is created even by a write that leaves it empty of change.
+  if (current.State == TContent::TState::Read && result == content) return;
+  current.Text = std::move(result);
+  current.State = TContent::TState::Read;
+  current.Changed = true;
+  current.Split();
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, long value) {
@@ -330,6 +362,14 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
   WriteString(section, key, value ? "1" : "0");
 }
 
-void TIniFile::UpdateFile() {}
+void TIniFile::UpdateFile() {
+  if (!FContent || !FContent->Changed) return;
+  try {
+    WriteFileAtomically(FFileName, FContent->Text);
+  } catch (const ESystemError&) {
+    throw EIniFileError(FullPath(FFileName));
+  }
+  FContent->Changed = false;
+}
 
 }  // namespace ratemill::platform

@@ -62,6 +62,8 @@ void TMainForm::LoadSettings() {
 }
 
 void TMainForm::SaveSettings() {
+  // The keys are collected in the file object and reach the disk in one
+  // write at `UpdateFile`, so a failure or a kill leaves the old file whole.
   platform::TIniFile settings(FSettingsFile);
 
   settings.WriteInteger(kSection, "Samplerate", ComboSampleRate->currentIndex());

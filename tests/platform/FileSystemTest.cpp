@@ -1,9 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TempDir.h"
 #include "platform/Errors.h"
@@ -109,6 +115,54 @@ TEST(ReadFileHead, ReadsAtMostTheAskedBytes) {
 
   EXPECT_EQ(ReadFileHead(dir / "missing.wav", head.data(), head.size()), 0u);
   EXPECT_EQ(ReadFileHead(dir / "folder", head.data(), head.size()), 0u);
+}
+
+// Special files are refused before anything is read from them: a FIFO
+// without a writer would otherwise block the caller. The guard below makes
+// this test fail, not hang, if it does.
+TEST(ReadFileHead, RefusesSpecialFilesWithoutBlocking) {
+  TTempDir dir;
+  WriteFile(dir / "a.wav", std::string(44, 'a'));
+  WriteFile(dir / "short.wav", "RIFF");
+  std::filesystem::create_directory(dir / "folder");
+  ASSERT_EQ(::mkfifo((dir / "fifo.wav").c_str(), 0600), 0);
+  std::filesystem::create_symlink(dir / "fifo.wav", dir / "link-to-fifo.wav");
+
+  struct TCase {
+    std::string Path;
+    std::size_t Count;
+    THeadReadFault Fault;
+  };
+  const TCase cases[] = {
+      {dir / "a.wav", 44, THeadReadFault::None},
+      {dir / "short.wav", 4, THeadReadFault::None},
+      {dir / "missing.wav", 0, THeadReadFault::CannotOpen},
+      {dir / "folder", 0, THeadReadFault::NotRegularFile},
+      {dir / "fifo.wav", 0, THeadReadFault::NotRegularFile},
+      {dir / "link-to-fifo.wav", 0, THeadReadFault::NotRegularFile},
+      {"/dev/zero", 0, THeadReadFault::NotRegularFile},
+  };
+  auto reads = std::async(std::launch::async, [&cases] {
+    std::vector<std::pair<std::size_t, THeadReadFault>> results;
+    for (const TCase& c : cases) {
+      std::array<char, 44> head{};
+      THeadReadFault fault = THeadReadFault::CannotOpen;
+      const std::size_t n = ReadFileHead(c.Path, head.data(), head.size(), &fault);
+      results.emplace_back(n, fault);
+    }
+    return results;
+  });
+  if (reads.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    // Give the blocked open its writer, so the test ends with a failure.
+    const int writer = ::open((dir / "fifo.wav").c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+    FAIL() << "reading the head of a FIFO blocked";
+  }
+  const auto results = reads.get();
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(results[i].first, cases[i].Count) << cases[i].Path;
+    EXPECT_EQ(results[i].second, cases[i].Fault) << cases[i].Path;
+  }
 }
 
 TEST(ReadWholeFile, TellsMissingFromUnreadable) {

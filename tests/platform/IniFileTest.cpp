@@ -1,15 +1,24 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
+
+extern char** environ;
 
 namespace ratemill::platform {
 namespace {
@@ -49,12 +58,12 @@ TEST(IniFileRead, OddFileReadsByTheProfileRules) {
       {"Main Window", "Equals", "a=b=c"},            // the first "=" splits
       {"Main Window", "Empty", ""},                  // present but empty is not the default
       {"Main Window", "Blank", ""},
-      {"Main Window", "Dup", "first"},                 // the first of duplicate keys wins
-      {"Main Window", "Commented", kDefault},          // a comment line is no key
-      {"Main Window", "Nul", std::string("a\0b", 3)},  // NUL bytes are just bytes
-      {"Main Window", "Zielpfad", kDefault},           // a key of another section
-      {"binary \xff\xfe", "Unix", "lf"},               // LF lines, junk in names
-      {"binary \xff\xfe", "Mac", "cr"},                // CR alone ends a line too
+      {"Main Window", "Dup", "first"},         // the first of duplicate keys wins
+      {"Main Window", "Commented", kDefault},  // a comment line is no key
+      {"Main Window", "Nul", "a"},             // a value ends at its first NUL
+      {"Main Window", "Zielpfad", kDefault},   // a key of another section
+      {"binary \xff\xfe", "Unix", "lf"},       // LF lines, junk in names
+      {"binary \xff\xfe", "Mac", "cr"},        // CR alone ends a line too
       {"binary \xff\xfe", "After", "mac"},
       {"binary \xff\xfe", "Last", "no line end"},
       {"Missing", "Samplerate", kDefault},
@@ -164,6 +173,7 @@ TEST(IniFileWrite, NumbersAndFlagsAreWrittenAsDecimal) {
   ini.WriteInteger("s", "big", 192000);
   ini.WriteBool("s", "on", true);
   ini.WriteBool("s", "off", false);
+  ini.UpdateFile();
   EXPECT_EQ(ReadFile(dir / "w.ini"), "[s]\r\nneg=-1\r\nbig=192000\r\non=1\r\noff=0\r\n");
 }
 
@@ -216,6 +226,7 @@ TEST(IniFileWrite, ChangesOnlyWhatItMust) {
     if (!c.Before.empty()) WriteFile(path, c.Before);
     TIniFile ini(path);
     ini.WriteString(c.Section, c.Key, c.Value);
+    ini.UpdateFile();
     EXPECT_EQ(ReadFile(path), c.After) << c.Name;
   }
 }
@@ -302,6 +313,7 @@ TEST(IniFileWrite, FailureNamesTheFullPathAndLeavesNothingBehind) {
     TIniFile ini(c.Path);
     try {
       ini.WriteString("s", "k", "v");
+      ini.UpdateFile();
       ADD_FAILURE() << "no error for " << c.Path;
     } catch (const EIniFileError& e) {
       EXPECT_EQ(std::string(e.what()), "In " + c.Path + " kann nicht geschrieben werden");
@@ -322,7 +334,9 @@ TEST(IniFileWrite, ReadOnlyFileIsNotReplaced) {
 
   std::string message;
   try {
-    TIniFile(path).WriteString("main window", "StartButton", "Go");
+    TIniFile ini(path);
+    ini.WriteString("main window", "StartButton", "Go");
+    ini.UpdateFile();
   } catch (const EIniFileError& e) {
     message = e.what();
   }
@@ -339,7 +353,9 @@ TEST(IniFileWrite, RelativePathIsReportedInFull) {
   std::filesystem::current_path(dir.Path());
   std::string message;
   try {
-    TIniFile("plain/x.ini").WriteString("s", "k", "v");
+    TIniFile ini("plain/x.ini");
+    ini.WriteString("s", "k", "v");
+    ini.UpdateFile();
   } catch (const EIniFileError& e) {
     message = e.what();
   }
@@ -365,7 +381,9 @@ TEST(IniFileWrite, WriteStoppedHalfwayLeavesTheOldFileWhole) {
 
   bool thrown = false;
   try {
-    TIniFile(path).WriteString("Einstellungen", "Zielpfad", std::string(500, 'p'));
+    TIniFile ini(path);
+    ini.WriteString("Einstellungen", "Zielpfad", std::string(500, 'p'));
+    ini.UpdateFile();
   } catch (const EIniFileError&) {
     thrown = true;
   }
@@ -374,6 +392,252 @@ TEST(IniFileWrite, WriteStoppedHalfwayLeavesTheOldFileWhole) {
 
   EXPECT_TRUE(thrown);
   EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Ratemill.ini"});
+}
+
+// --- One read and one write per operation ----------------------------------
+
+TEST(IniFileRead, ValueEndsAtItsFirstNul) {
+  const std::string nul(1, '\0');
+  struct TCase {
+    const char* Name;
+    std::string Line;  // the whole key line in section [s]
+    std::string Expected;
+  };
+  const TCase cases[] = {
+      {"path cut", "Zielpfad=/out" + nul + "/evil.wav", "/out"},
+      {"blanks before the NUL are trimmed", "Zielpfad= /out " + nul + "x", "/out"},
+      {"quotes closed before the NUL", "Zielpfad=\" a \"" + nul + "junk", " a "},
+      {"quote after the NUL does not pair", "Zielpfad=\"a" + nul + "\"", "\"a"},
+      {"NUL right after the equals sign", "Zielpfad=" + nul + "/out", ""},
+      {"NUL in the key name hides the line", "Ziel" + nul + "pfad=/out", kDefault},
+  };
+  for (const auto& c : cases) {
+    TTempDir dir;
+    WriteFile(dir / "n.ini", "[s]\r\n" + c.Line + "\r\n");
+    EXPECT_EQ(TIniFile(dir / "n.ini").ReadString("s", "Zielpfad", kDefault), c.Expected) << c.Name;
+  }
+}
+
+TEST(IniFileWrite, ValueWithNulIsReplacedWhole) {
+  TTempDir dir;
+  const std::string path = dir / "n.ini";
+  WriteFile(path, std::string("[s]\nZielpfad=/out") + '\0' + "/evil\nk=1\n");
+  {
+    TIniFile ini(path);
+    ini.WriteString("s", "Zielpfad", "/new");
+  }
+  EXPECT_EQ(ReadFile(path), "[s]\nZielpfad=/new\nk=1\n");
+}
+
+// Every read of one object answers from one reading of the file: a change on
+// disk in between does not show, which is what makes a large file cheap.
+TEST(IniFileRead, OneObjectReadsTheFileOnce) {
+  TTempDir dir;
+  const std::string path = dir / "once.ini";
+  WriteFile(path, "[s]\na=1\nb=2\n");
+  const TIniFile ini(path);
+  EXPECT_EQ(ini.ReadString("s", "a", kDefault), "1");
+  WriteFile(path, "[s]\na=changed\nb=changed\n");
+  EXPECT_EQ(ini.ReadString("s", "a", kDefault), "1");
+  EXPECT_EQ(ini.ReadString("s", "b", kDefault), "2");
+  EXPECT_EQ(TIniFile(path).ReadString("s", "b", kDefault), "changed");
+}
+
+TEST(IniFileWrite, ChangesReachTheDiskTogether) {
+  TTempDir dir;
+  const std::string path = dir / "Ratemill.ini";
+  const std::string old = "[Einstellungen]\r\nSamplerate=2\r\nBits=1\r\n";
+  WriteFile(path, old);
+  {
+    TIniFile ini(path);
+    ini.WriteInteger("Einstellungen", "Samplerate", 3);
+    ini.WriteInteger("Einstellungen", "Bits", 2);
+    ini.WriteString("Einstellungen", "Zielpfad", "/out");
+    EXPECT_EQ(ReadFile(path), old) << "nothing written before the update";
+    EXPECT_EQ(ini.ReadString("Einstellungen", "Zielpfad", kDefault), "/out") << "the object reads its own changes";
+    ini.UpdateFile();
+    const std::string updated = "[Einstellungen]\r\nSamplerate=3\r\nBits=2\r\nZielpfad=/out\r\n";
+    EXPECT_EQ(ReadFile(path), updated);
+    ini.WriteString("Einstellungen", "Zielpfad", "/later");
+    EXPECT_EQ(ReadFile(path), updated);
+  }
+  EXPECT_EQ(ReadFile(path), "[Einstellungen]\r\nSamplerate=3\r\nBits=2\r\nZielpfad=/later\r\n") << "release writes";
+}
+
+// An operation that ends in an exception did not finish; half of its changes
+// must not be taken for the whole.
+TEST(IniFileWrite, ReleaseDuringAnExceptionWritesNothing) {
+  TTempDir dir;
+  const std::string path = dir / "Ratemill.ini";
+  const std::string old = "[Einstellungen]\r\nSamplerate=2\r\n";
+  WriteFile(path, old);
+  try {
+    TIniFile ini(path);
+    ini.WriteInteger("Einstellungen", "Samplerate", 5);
+    ini.WriteString("Einstellungen", "=bad", "v");
+  } catch (const std::invalid_argument&) {
+  }
+  EXPECT_EQ(ReadFile(path), old);
+}
+
+TEST(IniFileWrite, WritesThatChangeNothingLeaveTheFileAlone) {
+  TTempDir dir;
+  const std::string path = dir / "same.ini";
+  WriteFile(path, "[s]\nk=1\n");
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  {
+    TIniFile ini(path);
+    ini.WriteString("s", "k", "1");
+    ini.UpdateFile();
+  }
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+}
+
+// A write that fails halfway through the new content leaves the old file
+// whole, with none of the changes; the changes stay buffered, so a later
+// update that succeeds writes all of them.
+TEST(IniFileWrite, FailedUpdateLeavesOldFileThenRetryWritesAll) {
+  TTempDir dir;
+  const std::string path = dir / "Ratemill.ini";
+  std::string old = "[Einstellungen]\r\n";
+  for (int i = 0; i < 12; ++i) old += "Key" + std::to_string(i) + "=old\r\n";
+  WriteFile(path, old);
+
+  TIniFile ini(path);
+  for (int i = 0; i < 12; ++i) ini.WriteString("Einstellungen", "Key" + std::to_string(i), std::string(40, 'n'));
+
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto savedHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = old.size() + 100;  // room for the old file, not for all of the new one
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool thrown = false;
+  try {
+    ini.UpdateFile();
+  } catch (const EIniFileError&) {
+    thrown = true;
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, savedHandler);
+
+  EXPECT_TRUE(thrown);
+  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Ratemill.ini"});
+
+  ini.UpdateFile();
+  std::string expected = "[Einstellungen]\r\n";
+  for (int i = 0; i < 12; ++i) expected += "Key" + std::to_string(i) + "=" + std::string(40, 'n') + "\r\n";
+  EXPECT_EQ(ReadFile(path), expected);
+}
+
+// A process id that no process can have: above the system's largest one.
+long DeadProcessId() {
+  long pidMax = 4194304;
+  if (std::FILE* f = std::fopen("/proc/sys/kernel/pid_max", "r")) {
+    if (std::fscanf(f, "%ld", &pidMax) != 1) pidMax = 4194304;
+    std::fclose(f);
+  }
+  return pidMax + 1;
+}
+
+TEST(IniFileWrite, LeftoversOfDeadWritersAreRemovedAtTheNextWrite) {
+  TTempDir dir;
+  const std::string dead = std::to_string(DeadProcessId());
+  const std::string alive = std::to_string(::getppid());
+  WriteFile(dir / "Ratemill.ini", "[s]\nk=1\n");
+  const std::vector<std::string> leftovers = {
+      ".Ratemill.ini.tmp" + dead + "-0",
+      ".Ratemill.ini.tmp" + dead + "-17",
+  };
+  std::vector<std::string> kept = {
+      ".Ratemill.ini.tmp" + alive + "-3",     // its writer may still be at work
+      ".language.ini.tmp" + dead + "-0",      // beside another file
+      ".Ratemill.ini.tmp" + dead + "-0.bak",  // not quite our naming
+      ".Ratemill.ini.tmp" + dead,             // nor this
+      "Ratemill.ini.tmp" + dead + "-0",       // nor this
+      "Ratemill.ini",
+  };
+  for (const auto& name : leftovers) WriteFile(dir / name, std::string(1000, 'x'));
+  for (const auto& name : kept) {
+    if (name != "Ratemill.ini") WriteFile(dir / name, "someone else's");
+  }
+  std::filesystem::create_directory(dir / (".Ratemill.ini.tmp" + dead + "-5"));  // a folder is not ours
+  kept.push_back(".Ratemill.ini.tmp" + dead + "-5");
+
+  {
+    TIniFile ini(dir / "Ratemill.ini");
+    ini.WriteString("s", "k", "2");
+    ini.UpdateFile();
+  }
+
+  std::vector<std::string> names = FolderEntries(dir.Path());
+  std::sort(names.begin(), names.end());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(names, kept);
+  EXPECT_EQ(ReadFile(dir / "Ratemill.ini"), "[s]\nk=2\n");
+}
+
+// The program killed while it saves, again and again: every kill leaves the
+// old file or the new one, with all twelve keys of one save, and the next
+// write clears away what the killed writers left beside it.
+TEST(IniFileWrite, KilledDuringASaveLeavesOldOrNewNeverAMix) {
+  TTempDir dir;
+  const std::string path = dir / "Ratemill.ini";
+  // Large enough that a save takes a while, so the kills land inside it.
+  std::string filler;
+  for (int i = 0; filler.size() < (1u << 20); ++i) filler += "Fremd" + std::to_string(i) + "=ein langer Wert\r\n";
+  WriteFile(path, "[Fremd]\r\n" + filler);
+  const char* const keys[] = {"Samplerate", "Bits",   "Rauschen", "Abschwaecher", "Clippingschutz", "Normalisieren",
+                              "Schnell",    "Dither", "Zielpfad", "TmpFile",      "TmpFilePfad",    "benutzeHP"};
+
+  long onDisk = -1;  // the value of the last save that reached the disk; none yet
+  for (int kill = 0; kill < 12; ++kill) {
+    int out[2];
+    ASSERT_EQ(::pipe2(out, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    char* const argv[] = {const_cast<char*>(RATEMILL_INI_SAVER), const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, RATEMILL_INI_SAVER, &actions, nullptr, argv, environ), 0);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    // Kill at the start of a different save each time: the first, the second...
+    const int target = 1 + kill % 4;
+    std::string seen;
+    int started = 0;
+    char buffer[256];
+    while (started < target) {
+      const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+      ASSERT_GT(n, 0) << "the saver ended early";
+      seen.append(buffer, static_cast<std::size_t>(n));
+      started = static_cast<int>(std::count(seen.begin(), seen.end(), '\n'));
+    }
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::close(out[0]);
+
+    const TIniFile ini(path);
+    const long first = ini.ReadInteger("Einstellungen", keys[0], -1);
+    for (const char* key : keys)
+      EXPECT_EQ(ini.ReadInteger("Einstellungen", key, -1), first) << key << ", kill " << kill;
+    // Old or new: what was there before this saver, or one of its saves.
+    EXPECT_TRUE(first == onDisk || (first >= 1 && first <= started)) << first << ", kill " << kill;
+    onDisk = first;
+    EXPECT_EQ(ini.ReadString("Fremd", "Fremd0", kDefault), "ein langer Wert");
+  }
+
+  {
+    TIniFile ini(path);
+    ini.WriteString("Einstellungen", "Zielpfad", "/after");
+    ini.UpdateFile();
+  }
   EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"Ratemill.ini"});
 }
 

@@ -11,10 +11,31 @@ constexpr std::size_t BitsPerSampleOffset = 34;
 
 }  // namespace
 
+std::string WavHeaderFaultText(TWavHeaderFault fault) {
+  switch (fault) {
+    case TWavHeaderFault::None: return {};
+    case TWavHeaderFault::CannotOpen: return "Datei kann nicht gelesen werden";
+    case TWavHeaderFault::NotRegularFile: return "keine gewöhnliche Datei";
+    case TWavHeaderFault::TooShort: return "Datei kürzer als ein WAV-Kopf";
+  }
+  return {};
+}
+
 TWavFormat TWavHeaderReader::ReadWavHeader(const std::string& path) {
   ++FReadCount;
   std::array<std::uint8_t, HeaderSize> scratch{};
-  if (platform::ReadFileHead(path, scratch.data(), scratch.size()) == scratch.size()) FBuffer = scratch;
+  platform::THeadReadFault fault = platform::THeadReadFault::None;
+  const std::size_t read = platform::ReadFileHead(path, scratch.data(), scratch.size(), &fault);
+  if (fault == platform::THeadReadFault::NotRegularFile) {
+    FFault = TWavHeaderFault::NotRegularFile;
+  } else if (fault != platform::THeadReadFault::None) {
+    FFault = TWavHeaderFault::CannotOpen;
+  } else if (read < scratch.size()) {
+    FFault = TWavHeaderFault::TooShort;
+  } else {
+    FFault = TWavHeaderFault::None;
+    FBuffer = scratch;
+  }
 
   const std::uint8_t* rate = FBuffer.data() + SampleRateOffset;
   const std::uint8_t* bits = FBuffer.data() + BitsPerSampleOffset;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace ratemill {
 
@@ -11,6 +12,17 @@ struct TWavFormat {
   std::int32_t SampleRate = 0;
   std::uint16_t BitsPerSample = 0;
 };
+
+// Why a header could not be read; the buffer was then left as it was.
+enum class TWavHeaderFault {
+  None,
+  CannotOpen,      // missing, no permission, or a read error
+  NotRegularFile,  // a folder, FIFO, socket or device: never opened for reading
+  TooShort,        // fewer than 44 bytes
+};
+
+// The reason in words, for the error pane; empty for `None`.
+std::string WavHeaderFaultText(TWavHeaderFault fault);
 
 // Reads the two format fields of a canonical WAV header. One buffer serves
 // every file of the program's life, so a file whose header cannot be read
@@ -27,9 +39,14 @@ class TWavHeaderReader {
   // How many times ReadWavHeader was called, readable or not.
   int ReadCount() const { return FReadCount; }
 
+  // Why the last header could not be read, cleared by taking it, so that a
+  // caller who does not know whether a read took place sees only a new fault.
+  TWavHeaderFault TakeFault() { return std::exchange(FFault, TWavHeaderFault::None); }
+
  private:
   std::array<std::uint8_t, HeaderSize> FBuffer{};
   int FReadCount = 0;
+  TWavHeaderFault FFault = TWavHeaderFault::None;
 };
 
 }  // namespace ratemill

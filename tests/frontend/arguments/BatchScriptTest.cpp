@@ -147,6 +147,11 @@ TEST(MakeBatchScriptPosix, ConverterReceivesTheSameArgumentsAsAStartedOne) {
       {"/in/it's $HOME `true` ; | & * ?.wav", "/in/o.wav"},
       {R"(/in/back\slash\)", R"(/in/two\\"q.wav)"},
       {"/in/  two  blanks  .wav", "/in/-n.wav"},
+      // Bytes that are no UTF-8, and U+FFFD itself, reach the converter unchanged.
+      {"/in/\xff.wav", "/out \xe4/\xff_44-16.wav"},
+      {"/in/\xef\xbf\xbd.wav", "/out/\xef\xbf\xbd_44-16.wav"},
+      {"/in/\xff\xfe-latin1-\xe4.wav", "/out/\xff\xfe-latin1-\xe4_44-16.wav"},
+      {"/in/line\nbreak.wav", "/out/line\nbreak_44-16.wav"},
   };
   for (const auto& c : cases) {
     TConversionOptions options;

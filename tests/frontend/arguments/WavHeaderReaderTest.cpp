@@ -1,7 +1,12 @@
 #include "frontend/arguments/WavHeaderReader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <string>
 
 #include "TempDir.h"
@@ -61,6 +66,37 @@ TEST(WavHeaderReader, UnreadableOrShortFileKeepsWhatTheLastGoodFileLeft) {
   }
   // A folder cannot be read as a file either.
   EXPECT_EQ(reader.ReadWavHeader(dir.Path()).SampleRate, 48000);
+}
+
+// Each unreadable header says why, once; a FIFO is one of them and is never
+// waited on (the guard turns a blocking read into a failure, not a hang).
+TEST(WavHeaderReader, TellsWhyAHeaderWasUnreadable) {
+  test::TTempDir dir;
+  test::WriteFile(dir / "good.wav", Header(48000, 24));
+  test::WriteFile(dir / "short.wav", Header(96000, 8, 43));
+  ASSERT_EQ(::mkfifo((dir / "fifo.wav").c_str(), 0600), 0);
+  struct TCase {
+    std::string Name;
+    TWavHeaderFault Fault;
+  };
+  const TCase cases[] = {
+      {"good.wav", TWavHeaderFault::None},      {"fifo.wav", TWavHeaderFault::NotRegularFile},
+      {"short.wav", TWavHeaderFault::TooShort}, {"missing.wav", TWavHeaderFault::CannotOpen},
+      {"", TWavHeaderFault::NotRegularFile},  // the folder itself
+  };
+  TWavHeaderReader reader;
+  for (const TCase& c : cases) {
+    auto read = std::async(std::launch::async, [&] { return reader.ReadWavHeader(dir / c.Name); });
+    if (read.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      const int writer = ::open((dir / "fifo.wav").c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) ::close(writer);
+      FAIL() << "reading " << c.Name << " blocked";
+    }
+    EXPECT_EQ(read.get().SampleRate, 48000) << c.Name;
+    EXPECT_EQ(reader.TakeFault(), c.Fault) << c.Name;
+    EXPECT_EQ(reader.TakeFault(), TWavHeaderFault::None) << "taken once: " << c.Name;
+    EXPECT_EQ(WavHeaderFaultText(c.Fault).empty(), c.Fault == TWavHeaderFault::None) << c.Name;
+  }
 }
 
 }  // namespace
