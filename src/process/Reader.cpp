@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <string>
+#include <utility>
 
 #include "platform/ErrorHandling.h"
+#include "platform/ProcessServices.h"
 #include "process/ProcessRunner.h"
 #include "process/ReadThread.h"
 
@@ -65,16 +68,18 @@ const char* FindControl(const char* at, const char* end) {
 
 }  // namespace
 
-TReader::TReader(TProcessRunner& runner) : FRunner(runner) {}
+TReader::TReader(TProcessRunner& sender, TReaderStream stream, std::function<void()> onFinished)
+    : FSender(sender), FStream(stream), FOnFinished(std::move(onFinished)) {}
 
 TReader::~TReader() { StopReading(); }
 
-void TReader::StartReading(platform::TOsHandle pipe) {
+void TReader::StartReading(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window) {
   FStartsOnNewLine = true;
   FCurrentLine.clear();
   FCursor = 0;
-  auto thread = std::make_shared<TReadThread>(std::move(pipe), FRunner.Window(), TProcessRunner::WM_RUNNER_READ,
-                                              reinterpret_cast<std::uintptr_t>(this));
+  platform::PrepareReadEnd(pipe);
+  auto thread = std::make_shared<TReadThread>(std::move(pipe), std::move(window), TProcessRunner::WM_RUNNER_READ,
+                                              static_cast<std::uintptr_t>(FStream));
   thread->SetOnFinished([this] { ReaderFinished(); });
   FThread = thread;
   try {
@@ -112,7 +117,7 @@ void TReader::ReaderFinished() {
     try {
       step();
     } catch (...) {
-      platform::HandleException(std::current_exception(), &FRunner);
+      platform::HandleException(std::current_exception(), &FSender);
     }
   };
   while (FThread == thread && thread) {
@@ -124,11 +129,11 @@ void TReader::ReaderFinished() {
   if (!FCurrentLine.empty()) deliver([&] { EmitLine(false); });
   if (FThread != thread) return;
   FThread.reset();
-  FRunner.PostCompletion();
+  if (FOnFinished) FOnFinished();
 }
 
 void TReader::ProcessPiece(const char* bytes, std::size_t count) {
-  if (FOnRawRead) FOnRawRead(FRunner, std::string(bytes, count));
+  if (FOnRawRead) FOnRawRead(FSender, std::string(bytes, count));
   const char* at = bytes;
   const char* const end = bytes + count;
   while (at != end) {
@@ -181,7 +186,7 @@ void TReader::WriteBlanks(std::size_t count) {
 }
 
 void TReader::EmitLine(bool next) {
-  if (!FRunner.ConsoleOptions().Contains(TConsoleOption::coOwnerData)) {
+  if (!FOwnerData) {
     if (FStartsOnNewLine || FLines.empty()) {
       FLines.push_back(FCurrentLine);
     } else {
@@ -201,7 +206,7 @@ void TReader::EmitLine(bool next) {
       R.FStartsOnNewLine = Next;
     }
   } advance{*this, next};
-  if (FOnRead) FOnRead(FRunner, FCurrentLine, FStartsOnNewLine);
+  if (FOnRead) FOnRead(FSender, FCurrentLine, FStartsOnNewLine);
 }
 
 }  // namespace ratemill

@@ -1,16 +1,23 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/MainThreadQueue.h"
 #include "platform/ProcessServicesHandle.h"
 #include "process/RunnerTypes.h"
 
 namespace ratemill {
 
 class TReadThread;
+
+// Which captured stream a reader serves. Data notices carry it, so the
+// receiver finds the reader without being handed an address.
+enum class TReaderStream : std::uintptr_t { stOutput = 1, stError = 2 };
 
 // One captured stream of the child. The read thread moves bytes into a
 // buffer it shares with the main thread; here, on the main thread, the bytes
@@ -19,16 +26,25 @@ class TReader {
  public:
   static constexpr std::size_t kPieceSize = 1024;
 
-  explicit TReader(TProcessRunner& runner);
+  // `sender` is passed to the read events; `onFinished` runs on the main
+  // thread once per run, after the stream's last delivery.
+  TReader(TProcessRunner& sender, TReaderStream stream, std::function<void()> onFinished);
   ~TReader();
   TReader(const TReader&) = delete;
   TReader& operator=(const TReader&) = delete;
 
+  TReaderStream Stream() const { return FStream; }
   const TRunnerReadEvent& OnRead() const { return FOnRead; }
   void SetOnRead(TRunnerReadEvent handler) { FOnRead = std::move(handler); }
   const TRunnerRawReadEvent& OnRawRead() const { return FOnRawRead; }
   void SetOnRawRead(TRunnerRawReadEvent handler) { FOnRawRead = std::move(handler); }
+
+  // The reader's own copy of the lines delivered.
   const std::vector<std::string>& Lines() const { return FLines; }
+  // While set, the owner keeps the lines and `Lines` is left as it is
+  // (consulted at every delivered line).
+  bool OwnerData() const { return FOwnerData; }
+  void SetOwnerData(bool value) { FOwnerData = value; }
 
   // Line state, for those who inspect a stream in progress.
   const std::string& CurrentLine() const { return FCurrentLine; }
@@ -36,10 +52,11 @@ class TReader {
   bool StartsOnNewLine() const { return FStartsOnNewLine; }
   bool Reading() const { return FThread != nullptr; }
 
-  // Main thread. Resets the line state and starts a read thread that owns `pipe`.
-  void StartReading(platform::TOsHandle pipe);
+  // Main thread. Resets the line state and starts a read thread that owns
+  // `pipe` and posts its data notices to `window`.
+  void StartReading(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window);
   // Main thread. Detaches and stops the read thread: nothing more is
-  // delivered and no completion is posted.
+  // delivered and no completion follows.
   void StopReading();
   // Main thread. Delivers the output buffered so far, piece by piece.
   void DrainBuffer();
@@ -52,7 +69,10 @@ class TReader {
   void EmitLine(bool next);
   void ReaderFinished();
 
-  TProcessRunner& FRunner;
+  TProcessRunner& FSender;
+  const TReaderStream FStream;
+  std::function<void()> FOnFinished;
+  bool FOwnerData = true;
   std::vector<std::string> FLines;
   TRunnerRawReadEvent FOnRawRead;
   TRunnerReadEvent FOnRead;
