@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/ProcessServices.h"
 
@@ -39,7 +40,9 @@ void TReadThread::AppendData(const char* bytes, std::size_t count) {
         FStart = 0;
       } else {
         // A main thread this far behind loses what it has not taken yet
-        // rather than letting the buffer grow without limit.
+        // rather than letting the buffer grow without limit; the count
+        // tells it how much, at the place where the bytes went missing.
+        FDropped += FCount;
         FCount = 0;
         FStart = 0;
       }
@@ -59,9 +62,13 @@ void TReadThread::AppendData(const char* bytes, std::size_t count) {
 
 void TReadThread::AcceptNotice() { FNoticePending.store(false, std::memory_order_release); }
 
-std::size_t TReadThread::TakeData(char* piece) {
+std::size_t TReadThread::TakeData(char* piece, std::size_t& dropped) {
   std::lock_guard lock(FLock);
+  dropped = 0;
   if (FCount == 0) return 0;
+  // A drop always leaves the bytes of the append that caused it behind, so
+  // a count is never without a piece to go in front of.
+  dropped = std::exchange(FDropped, 0);
   const std::size_t k = std::min(kReadSize, FCount);
   std::memcpy(piece, FBuffer.get() + FStart, k);
   FStart += k;

@@ -30,8 +30,8 @@ class TReadThread : public TWorkerThread {
               std::uintptr_t notice);
 
   // Reader thread: adds bytes to the shared buffer (doubling it up to
-  // `kMaxCapacity`, dropping what it holds beyond that) and posts a notice
-  // unless one is still pending.
+  // `kMaxCapacity`; beyond that, what it holds is dropped and counted) and
+  // posts a notice unless one is still pending.
   void AppendData(const char* bytes, std::size_t count);
   // Main thread, for each notice, before the first `TakeData`: the pending
   // notice counts as handled, so the next append posts again. Bytes appended
@@ -39,8 +39,9 @@ class TReadThread : public TWorkerThread {
   // announced by a new notice.
   void AcceptNotice();
   // Main thread: moves up to `kReadSize` bytes from the front of the shared
-  // buffer to `piece`; 0 when it is empty.
-  std::size_t TakeData(char* piece);
+  // buffer to `piece`; 0 when it is empty. `dropped` receives the number of
+  // bytes that were dropped right before this piece, 0 when none were.
+  std::size_t TakeData(char* piece, std::size_t& dropped);
 
   std::size_t Capacity() const;
 
@@ -59,6 +60,10 @@ class TReadThread : public TWorkerThread {
   std::size_t FCapacity = 0;
   std::size_t FStart = 0;  // bytes before this offset are already taken
   std::size_t FCount = 0;
+  // Bytes dropped in front of the buffer's first byte that the main thread
+  // has not yet been told of. Every drop empties the buffer, so all bytes
+  // dropped since the last take lie together, right there.
+  std::size_t FDropped = 0;
 };
 
 }  // namespace ratemill

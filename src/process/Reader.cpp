@@ -102,8 +102,10 @@ void TReader::DrainBuffer() {
   // their own unless this drain takes them, so none are left behind.
   FThread->AcceptNotice();
   while (FThread) {
-    const std::size_t k = FThread->TakeData(FPiece);
+    std::size_t dropped = 0;
+    const std::size_t k = FThread->TakeData(FPiece, dropped);
     if (k == 0) break;
+    if (dropped != 0) ProcessDropped(dropped);
     ProcessPiece(FPiece, k);
   }
 }
@@ -121,8 +123,11 @@ void TReader::ReaderFinished() {
     }
   };
   while (FThread == thread && thread) {
-    const std::size_t k = thread->TakeData(FPiece);
+    std::size_t dropped = 0;
+    const std::size_t k = thread->TakeData(FPiece, dropped);
     if (k == 0) break;
+    if (dropped != 0) deliver([&] { ProcessDropped(dropped); });
+    if (FThread != thread) break;
     deliver([&] { ProcessPiece(FPiece, k); });
   }
   if (FThread != thread || !thread) return;  // a handler stopped the watching
@@ -130,6 +135,20 @@ void TReader::ReaderFinished() {
   if (FThread != thread) return;
   FThread.reset();
   if (FOnFinished) FOnFinished();
+}
+
+std::string TReader::DroppedText(std::size_t count) {
+  return "[" + std::to_string(count) + " bytes of output dropped]";
+}
+
+void TReader::ProcessDropped(std::size_t count) {
+  // The line in front of the gap has lost its continuation: it is ended as it
+  // stands, and the mark gets a line of its own below it, so no text from
+  // after the gap is written over text from before it.
+  if (!FCurrentLine.empty()) EmitLine(true);
+  FCurrentLine = DroppedText(count);
+  FCursor = FCurrentLine.size();
+  EmitLine(true);
 }
 
 void TReader::ProcessPiece(const char* bytes, std::size_t count) {

@@ -62,6 +62,12 @@ class TReader {
   void DrainBuffer();
   // Main thread. Raw event, then line assembly and line events for one piece.
   void ProcessPiece(const char* bytes, std::size_t count);
+  // Main thread. Delivers a line of its own saying that `count` bytes of the
+  // stream were dropped here; the text after it starts on a new line.
+  void ProcessDropped(std::size_t count);
+
+  // The console text of the line that stands for `count` dropped bytes.
+  static std::string DroppedText(std::size_t count);
 
  private:
   void Write(const char* run, std::size_t count);

@@ -243,23 +243,68 @@ TEST_F(RunnerTest, AStreamEndingWithALineFeedGetsNoFurtherDelivery) {
   EXPECT_EQ(Events, (std::vector<TEvent>{Out("a", true), Out("b", true), Out("", true), End(0)}));
 }
 
+// The consumer rule: add on a new line, else replace the last entry.
+std::vector<std::string> Shown(const std::vector<TEvent>& events) {
+  std::vector<std::string> lines;
+  for (const TEvent& e : events) {
+    if (e.Flag || lines.empty()) {
+      lines.push_back(e.Text);
+    } else {
+      lines.back() = e.Text;
+    }
+  }
+  return lines;
+}
+
 TEST_F(RunnerTest, AMainThreadFarBehindLosesBytesBeyond128KiBButNeverCorruptsTheStream) {
-  const int tokens = 50000;  // 400000 bytes of numbered eight-byte tokens
+  // What the child printed before the flood reached the main thread in time;
+  // the flood then comes while nobody drains.
+  struct TCase {
+    const char* Name;
+    std::string Before;  // in the child's escapes
+    std::size_t BeforeBytes;
+    std::vector<std::string> ShownBefore;
+  } cases[] = {
+      {"nothing before", "", 0, {}},
+      {"a finished line before", "head\\n", 5, {"head"}},
+      {"part of a line before", "part", 4, {"part"}},
+  };
+  const int tokens = 50000;  // 400000 bytes of numbered eight-byte tokens, no line end
   std::string written;
   char token[16];
   for (int t = 0; t < tokens; ++t) {
     std::snprintf(token, sizeof token, "%07X.", t);
     written.append(token, 8);
   }
-  Run({"count:out:" + std::to_string(tokens)}, {O::coRedirect});
-  Queue.WaitForHandOvers(2);  // everything read, nothing taken
-  PumpUntilReady();
-  EXPECT_GT(RawOut.size(), 0u);
-  EXPECT_LE(RawOut.size(), 131072u);
-  EXPECT_LT(RawOut.size(), written.size());
-  // What is left is the stream's unbroken tail.
-  EXPECT_EQ(written.compare(written.size() - RawOut.size(), RawOut.size(), RawOut), 0);
-  EXPECT_EQ(Events.back(), End(0));
+  for (const TCase& c : cases) {
+    Events.clear();
+    RawOut.clear();
+    TGate gate(Temp / (std::string("flood-") + c.Name));
+    std::vector<std::string> steps;
+    if (!c.Before.empty()) steps.push_back("out:" + c.Before);
+    steps.push_back("wait:" + gate.Path());
+    steps.push_back("count:out:" + std::to_string(tokens));
+    Run(steps, {O::coRedirect});
+    const std::size_t before = c.BeforeBytes;
+    Queue.ProcessUntil([&] { return RawOut.size() == before; });
+    gate.Release();
+    Queue.WaitForHandOvers(2);  // everything read, nothing of the flood taken
+    PumpUntilReady();
+    ASSERT_EQ(Events.back(), End(0)) << c.Name;
+    const std::string tail = RawOut.substr(before);
+    EXPECT_GT(tail.size(), 0u) << c.Name;
+    EXPECT_LE(tail.size(), 131072u) << c.Name;
+    // What is left is the stream's unbroken tail, and the mark in front of it
+    // counts exactly the bytes in between.
+    EXPECT_EQ(written.compare(written.size() - tail.size(), tail.size(), tail), 0) << c.Name;
+    std::vector<std::string> shown = Shown(OfKind("out"));
+    ASSERT_FALSE(shown.empty()) << c.Name;
+    EXPECT_TRUE(shown.back() == tail) << c.Name << ": the tail is a line of its own";
+    shown.pop_back();
+    std::vector<std::string> expected = c.ShownBefore;
+    expected.push_back(TReader::DroppedText(written.size() - tail.size()));
+    EXPECT_EQ(shown, expected) << c.Name;
+  }
 }
 
 TEST_F(RunnerTest, ManySmallWritesReachASlowMainThreadInOrderExactlyOnce) {

@@ -242,5 +242,50 @@ TEST(ReaderErrors, AThrowingRawHandlerDropsTheWholePiece) {
   EXPECT_EQ(got, (std::vector<TDelivery>{{"kept", true}, {"", true}}));
 }
 
+// --- A mark where the read thread dropped bytes.
+
+struct TDropMarkCase {
+  const char* Name;
+  std::vector<std::string> Before, After;  // pieces on either side of the gap
+  std::size_t Dropped;
+  std::vector<std::string> Shown;
+};
+
+const std::string kMark7 = "[7 bytes of output dropped]";
+
+const TDropMarkCase kDropMarkCases[] = {
+    {"at the start of the stream", {}, {"abc\n"}, 7, {kMark7, "abc", ""}},
+    {"after a finished line", {"head\n"}, {"tail"}, 7, {"head", kMark7, "tail"}},
+    {"inside a line", {"part"}, {"ial\n"}, 7, {"part", kMark7, "ial", ""}},
+    {"after a carriage return: later text does not overwrite the line", {"50%\r"}, {"60%"}, 7, {"50%", kMark7, "60%"}},
+};
+
+class ReaderDropMarks : public ::testing::TestWithParam<TDropMarkCase> {};
+
+TEST_P(ReaderDropMarks, StandOnALineOfTheirOwnBetweenTheTextAroundTheGap) {
+  const TDropMarkCase& c = GetParam();
+  platform::TPlainMainThreadQueue queue;
+  TProcessRunner runner(queue);
+  runner.SetConsoleOptions({});
+  std::vector<std::string> shown, raw;
+  runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) { Consume(shown, {s, f}); });
+  runner.SetOnRawRead([&](TProcessRunner&, const std::string& s) { raw.push_back(s); });
+  TReader& reader = runner.OutputReader();
+  for (const std::string& piece : c.Before) reader.ProcessPiece(piece.data(), piece.size());
+  reader.ProcessDropped(c.Dropped);
+  for (const std::string& piece : c.After) reader.ProcessPiece(piece.data(), piece.size());
+  EXPECT_EQ(shown, c.Shown);
+  EXPECT_EQ(runner.OutputLines(), c.Shown);
+  std::vector<std::string> pieces = c.Before;
+  pieces.insert(pieces.end(), c.After.begin(), c.After.end());
+  EXPECT_EQ(raw, pieces) << "the raw events carry only bytes that were received";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReaderDropMarks, ::testing::ValuesIn(kDropMarkCases), [](const auto& info) {
+  std::string name;
+  for (const char* p = info.param.Name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return name;
+});
+
 }  // namespace
 }  // namespace ratemill
