@@ -41,6 +41,11 @@ void TProcessRunner::SetConsoleOptions(TConsoleOptions value) {
   FErrorReader.SetOwnerData(ownerData);
 }
 
+void TProcessRunner::SetKeepLines(bool value) {
+  FOutputReader.SetKeepLines(value);
+  FErrorReader.SetKeepLines(value);
+}
+
 void TProcessRunner::SetWaitForTerminate(bool value) {
   SetReady();
   FWaitForTerminate = value;

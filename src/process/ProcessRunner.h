@@ -58,6 +58,11 @@ class TProcessRunner {
   void SetWaitForTerminate(bool value);
   TConsoleOptions ConsoleOptions() const { return FConsoleOptions; }
   void SetConsoleOptions(TConsoleOptions value);
+  // Whether the readers keep their own copy of the delivered lines
+  // (`OutputLines`, `ErrorLines`); off by default. Even when on, nothing is
+  // kept while `coOwnerData` is set. Switching it off gives the lines back.
+  bool KeepLines() const { return FOutputReader.KeepLines(); }
+  void SetKeepLines(bool value);
 
   // Events. The read events are held by the readers.
   const TRunnerReadEvent& OnRead() const { return FOutputReader.OnRead(); }
@@ -78,7 +83,8 @@ class TProcessRunner {
   std::uint32_t ProcessId() const { return FProcessId; }
   std::uint32_t ThreadId() const { return FThreadId; }
 
-  // The readers' own copies of the delivered lines (kept without `coOwnerData`).
+  // The readers' own copies of the delivered lines, across runs (kept with
+  // `KeepLines` and without `coOwnerData`).
   const std::vector<std::string>& OutputLines() const { return FOutputReader.Lines(); }
   const std::vector<std::string>& ErrorLines() const { return FErrorReader.Lines(); }
   TReader& OutputReader() { return FOutputReader; }

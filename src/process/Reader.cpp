@@ -73,10 +73,20 @@ TReader::TReader(TProcessRunner& sender, TReaderStream stream, std::function<voi
 
 TReader::~TReader() { StopReading(); }
 
+void TReader::SetKeepLines(bool value) {
+  FKeepLines = value;
+  if (!value) std::vector<std::string>().swap(FLines);
+}
+
+std::size_t TReader::HeldBytes() const {
+  std::size_t bytes = FLines.capacity() * sizeof(std::string) + FCurrentLine.capacity();
+  for (const std::string& line : FLines) bytes += line.capacity();
+  return bytes;
+}
+
 void TReader::StartReading(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window) {
   FStartsOnNewLine = true;
-  FCurrentLine.clear();
-  FCursor = 0;
+  ForgetLine();
   platform::PrepareReadEnd(pipe);
   auto thread = std::make_shared<TReadThread>(std::move(pipe), std::move(window), TProcessRunner::WM_RUNNER_READ,
                                               static_cast<std::uintptr_t>(FStream));
@@ -134,6 +144,9 @@ void TReader::ReaderFinished() {
   if (!FCurrentLine.empty()) deliver([&] { EmitLine(false); });
   if (FThread != thread) return;
   FThread.reset();
+  // The unfinished last line stays readable until the next start, but not
+  // the room that longer lines of this run needed.
+  FCurrentLine.shrink_to_fit();
   if (FOnFinished) FOnFinished();
 }
 
@@ -204,8 +217,17 @@ void TReader::WriteBlanks(std::size_t count) {
   FCursor += count;
 }
 
+void TReader::ForgetLine() {
+  if (FCurrentLine.capacity() > kKeptLineCapacity) {
+    std::string().swap(FCurrentLine);
+  } else {
+    FCurrentLine.clear();
+  }
+  FCursor = 0;
+}
+
 void TReader::EmitLine(bool next) {
-  if (!FOwnerData) {
+  if (FKeepLines && !FOwnerData) {
     if (FStartsOnNewLine || FLines.empty()) {
       FLines.push_back(FCurrentLine);
     } else {
@@ -218,10 +240,7 @@ void TReader::EmitLine(bool next) {
     TReader& R;
     bool Next;
     ~TAdvance() {
-      if (Next) {
-        R.FCurrentLine.clear();
-        R.FCursor = 0;
-      }
+      if (Next) R.ForgetLine();
       R.FStartsOnNewLine = Next;
     }
   } advance{*this, next};

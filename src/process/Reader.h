@@ -25,6 +25,9 @@ enum class TReaderStream : std::uintptr_t { stOutput = 1, stError = 2 };
 class TReader {
  public:
   static constexpr std::size_t kPieceSize = 1024;
+  // Longest line whose storage is kept for the next line; a longer one is
+  // given back when it ends, so one huge line does not stay for good.
+  static constexpr std::size_t kKeptLineCapacity = 65536;
 
   // `sender` is passed to the read events; `onFinished` runs on the main
   // thread once per run, after the stream's last delivery.
@@ -39,12 +42,19 @@ class TReader {
   const TRunnerRawReadEvent& OnRawRead() const { return FOnRawRead; }
   void SetOnRawRead(TRunnerRawReadEvent handler) { FOnRawRead = std::move(handler); }
 
-  // The reader's own copy of the lines delivered.
-  const std::vector<std::string>& Lines() const { return FLines; }
-  // While set, the owner keeps the lines and `Lines` is left as it is
+  // The reader's own copy of the lines delivered, kept only while asked for:
+  // nobody pays for lines that nobody reads. Switching it off gives the kept
+  // lines back; switching it on again starts from an empty list.
+  bool KeepLines() const { return FKeepLines; }
+  void SetKeepLines(bool value);
+  // While set, the owner keeps the lines and the kept list is left as it is
   // (consulted at every delivered line).
   bool OwnerData() const { return FOwnerData; }
   void SetOwnerData(bool value) { FOwnerData = value; }
+  const std::vector<std::string>& Lines() const { return FLines; }
+  // Bytes of storage the reader holds for lines between deliveries: the kept
+  // lines and the line being assembled.
+  std::size_t HeldBytes() const;
 
   // Line state, for those who inspect a stream in progress.
   const std::string& CurrentLine() const { return FCurrentLine; }
@@ -73,11 +83,14 @@ class TReader {
   void Write(const char* run, std::size_t count);
   void WriteBlanks(std::size_t count);
   void EmitLine(bool next);
+  // Empties the line being assembled; a long line's storage is given back.
+  void ForgetLine();
   void ReaderFinished();
 
   TProcessRunner& FSender;
   const TReaderStream FStream;
   std::function<void()> FOnFinished;
+  bool FKeepLines = false;
   bool FOwnerData = true;
   std::vector<std::string> FLines;
   TRunnerRawReadEvent FOnRawRead;

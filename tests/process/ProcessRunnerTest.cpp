@@ -368,7 +368,28 @@ TEST_F(RunnerTest, AGrandchildHoldingThePipeKeepsTheRunWaitingUntilItsOutputIsDe
             (std::vector<TEvent>{Out("first", true), Out("", true), Out("late", false), Out("", true), End(0)}));
 }
 
+TEST_F(RunnerTest, RunAfterRunTheReadersHoldNoMoreThanAfterTheFirst) {
+  // The options of a batch run, which shows every line in its panes: many
+  // lines on both streams and one line far longer than any other.
+  const std::vector<std::string> steps = {"flood:out:16000", "count:out:40000", "out:\\n", "flood:err:16000"};
+  std::vector<std::size_t> held;
+  for (int run = 0; run < 3; ++run) {
+    Events.clear();
+    Run(steps, {O::coRedirect, O::coSeparateError});
+    PumpUntilReady();
+    ASSERT_EQ(Events.back(), End(0));
+    ASSERT_GE(OfKind("out").size(), 200u) << "the lines were delivered";
+    EXPECT_TRUE(Runner->OutputLines().empty());
+    EXPECT_TRUE(Runner->ErrorLines().empty());
+    held.push_back(Runner->OutputReader().HeldBytes() + Runner->ErrorReader().HeldBytes());
+  }
+  EXPECT_LE(held[0], 2 * TReader::kKeptLineCapacity) << "the long line's room was given back";
+  EXPECT_LE(held[1], held[0]);
+  EXPECT_LE(held[2], held[0]);
+}
+
 TEST_F(RunnerTest, LinesFollowTheConsumerRuleAcrossRunsUnlessTheOwnerKeepsThem) {
+  Runner->SetKeepLines(true);
   Run({"out:a\\nb"}, {O::coRedirect});
   PumpUntilReady();
   Run({"out:c\\n"}, {O::coRedirect});
@@ -536,6 +557,7 @@ TEST_F(RunnerTest, ProgramFolderEnvironmentAndCommandLineReachTheChild) {
   Runner->SetCurrentDirectory("  " + folder.Path() + " ");
   Runner->SetEnvironment({"RATEMILL_A=1", "RATEMILL_B=zwei drei"});
   Runner->SetConsoleOptions({O::coRedirect});
+  Runner->SetKeepLines(true);
   Runner->SetCommandLine(" cwd env:RATEMILL_A env:RATEMILL_B env:PATH \"two words\" a\\\"b args");
   Runner->Run();
   PumpUntilReady();
