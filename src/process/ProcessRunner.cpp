@@ -14,7 +14,11 @@ namespace ratemill {
 using platform::TOsHandle;
 
 TProcessRunner::TProcessRunner(platform::IMainThreadQueue& queue)
-    : FQueue(queue), FErrorReader(*this), FOutputReader(*this) {}
+    : FQueue(queue),
+      FErrorReader(*this, TReaderStream::stError, [this] { PostCompletion(); }),
+      FOutputReader(*this, TReaderStream::stOutput, [this] { PostCompletion(); }) {
+  SetConsoleOptions(FConsoleOptions);
+}
 
 TProcessRunner::~TProcessRunner() {
   try {
@@ -28,6 +32,18 @@ TProcessRunner::~TProcessRunner() {
   if (FWindow) FWindow->Close();
   FProcess.reset();
   FThread.Reset();
+}
+
+void TProcessRunner::SetConsoleOptions(TConsoleOptions value) {
+  FConsoleOptions = value;
+  const bool ownerData = value.Contains(TConsoleOption::coOwnerData);
+  FOutputReader.SetOwnerData(ownerData);
+  FErrorReader.SetOwnerData(ownerData);
+}
+
+void TProcessRunner::SetKeepLines(bool value) {
+  FOutputReader.SetKeepLines(value);
+  FErrorReader.SetKeepLines(value);
 }
 
 void TProcessRunner::SetWaitForTerminate(bool value) {
@@ -120,15 +136,15 @@ void TProcessRunner::Run() {
     if (redirect) {
       SetWaiting(separateError ? 3 : 2);
       auto thread = std::make_shared<TConsoleThread>(FProcess, FWindow, runnerHandles.Take(TRWEHandles::kWrite));
-      thread->SetOnFinished([this](TWaitForProcessThread& t) { WaitThreadFinished(t); });
+      thread->SetOnFinished([this, watcher = thread.get()] { WaitThreadFinished(*watcher); });
       FWatchThread = thread;
       thread->Start();
-      FOutputReader.StartReading(runnerHandles.Take(TRWEHandles::kRead));
-      if (separateError) FErrorReader.StartReading(runnerHandles.Take(TRWEHandles::kError));
+      FOutputReader.StartReading(runnerHandles.Take(TRWEHandles::kRead), FWindow);
+      if (separateError) FErrorReader.StartReading(runnerHandles.Take(TRWEHandles::kError), FWindow);
     } else if (FWaitForTerminate) {
       SetWaiting(1);
       auto thread = std::make_shared<TWaitForProcessThread>(FProcess, FWindow);
-      thread->SetOnFinished([this](TWaitForProcessThread& t) { WaitThreadFinished(t); });
+      thread->SetOnFinished([this, watcher = thread.get()] { WaitThreadFinished(*watcher); });
       FWatchThread = thread;
       thread->Start();
     } else {
@@ -156,7 +172,7 @@ void TProcessRunner::StopWatching() {
   SetReady();
 }
 
-void TProcessRunner::WaitThreadFinished(TWaitForProcessThread& thread) {
+void TProcessRunner::WaitThreadFinished(const TWaitForProcessThread& thread) {
   FExitCode = thread.ExitCode();
   FWatchThread.reset();
   PostCompletion();
@@ -170,10 +186,9 @@ void TProcessRunner::HandleMessage(unsigned message, std::uintptr_t wParam) {
   // Errors of the owner's handlers end this delivery only; the run goes on.
   try {
     if (message == WM_RUNNER_READ) {
-      if (wParam == reinterpret_cast<std::uintptr_t>(&FOutputReader)) {
-        FOutputReader.DrainBuffer();
-      } else if (wParam == reinterpret_cast<std::uintptr_t>(&FErrorReader)) {
-        FErrorReader.DrainBuffer();
+      switch (static_cast<TReaderStream>(wParam)) {
+        case TReaderStream::stOutput: FOutputReader.DrainBuffer(); break;
+        case TReaderStream::stError: FErrorReader.DrainBuffer(); break;
       }
     } else if (message == WM_RUNNER_DONE) {
       CompletionArrived(wParam);

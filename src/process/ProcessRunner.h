@@ -23,7 +23,11 @@ class TWaitForProcessThread;
 // is `rsWaiting` (read events arrive in between), receive `OnTerminate`.
 class TProcessRunner {
  public:
-  // Notices posted to the runner's message window.
+  // Notices posted to the runner's message window. They are WM_USER + 1 and
+  // WM_USER + 2, the first numbers that Windows leaves to a window class of
+  // its own, so a hidden Win32 window can receive them unchanged without
+  // mistaking them for system messages. WM_RUNNER_READ carries the stream
+  // (`TReaderStream`), WM_RUNNER_DONE the run that completes.
   static constexpr unsigned WM_RUNNER_READ = 1025;
   static constexpr unsigned WM_RUNNER_DONE = 1026;
 
@@ -53,7 +57,12 @@ class TProcessRunner {
   // Refused with `EProcessRunnerError` while `rsWaiting`.
   void SetWaitForTerminate(bool value);
   TConsoleOptions ConsoleOptions() const { return FConsoleOptions; }
-  void SetConsoleOptions(TConsoleOptions value) { FConsoleOptions = value; }
+  void SetConsoleOptions(TConsoleOptions value);
+  // Whether the readers keep their own copy of the delivered lines
+  // (`OutputLines`, `ErrorLines`); off by default. Even when on, nothing is
+  // kept while `coOwnerData` is set. Switching it off gives the lines back.
+  bool KeepLines() const { return FOutputReader.KeepLines(); }
+  void SetKeepLines(bool value);
 
   // Events. The read events are held by the readers.
   const TRunnerReadEvent& OnRead() const { return FOutputReader.OnRead(); }
@@ -74,7 +83,8 @@ class TProcessRunner {
   std::uint32_t ProcessId() const { return FProcessId; }
   std::uint32_t ThreadId() const { return FThreadId; }
 
-  // The readers' own copies of the delivered lines (kept without `coOwnerData`).
+  // The readers' own copies of the delivered lines, across runs (kept with
+  // `KeepLines` and without `coOwnerData`).
   const std::vector<std::string>& OutputLines() const { return FOutputReader.Lines(); }
   const std::vector<std::string>& ErrorLines() const { return FErrorReader.Lines(); }
   TReader& OutputReader() { return FOutputReader; }
@@ -87,15 +97,13 @@ class TProcessRunner {
   void StopWatching();
 
  private:
-  friend class TReader;
-
   void SetReady();
   void SetWaiting(int completions);
   void SetRunning();
   void CloseProcessHandles();
   const std::shared_ptr<platform::IMessageWindow>& Window();
   void HandleMessage(unsigned message, std::uintptr_t wParam);
-  void WaitThreadFinished(TWaitForProcessThread& thread);
+  void WaitThreadFinished(const TWaitForProcessThread& thread);
   void CompletionArrived(std::uintptr_t run);
   void PostCompletion();
 

@@ -2,51 +2,30 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/ProcessServices.h"
-#include "platform/Thread.h"
 
 namespace ratemill {
 
 TReadThread::TReadThread(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window, unsigned message,
                          std::uintptr_t notice)
-    : FPipe(std::move(pipe)),
-      FWindow(std::move(window)),
+    : TWorkerThread(std::move(window)),
       FMessage(message),
       FNotice(notice),
+      FPipe(std::move(pipe)),
       FBuffer(new char[kInitialCapacity]),
       FCapacity(kInitialCapacity) {}
 
-void TReadThread::Start() {
-  platform::PrepareReadEnd(FPipe);
-  auto self = shared_from_this();
-  platform::StartWorkerThread([self] { self->Execute(); });
-}
-
-void TReadThread::Stop() {
-  FOnFinished = nullptr;
-  FStopped = true;
-  FStop.Set();
-}
-
 void TReadThread::Execute() {
   char buffer[kReadSize];
-  while (!FStopped) {
-    const platform::TReadResult result = platform::ReadOrStop(FPipe, FStop, buffer, kReadSize);
+  while (!Stopped()) {
+    const platform::TReadResult result = platform::ReadOrStop(FPipe, StopEvent(), buffer, kReadSize);
     if (result.Outcome != platform::TReadOutcome::roData) break;
     AppendData(buffer, result.Count);
   }
-  {
-    std::lock_guard lock(FLock);
-    FPipe.Reset();
-  }
-  if (FStopped) return;
-  // The finishing hand-over runs after the last append, so the main thread
-  // drains everything there is.
-  auto self = shared_from_this();
-  FWindow->Synchronize([self] {
-    if (self->FOnFinished) self->FOnFinished();
-  });
+  std::lock_guard lock(FLock);
+  FPipe.Reset();
 }
 
 void TReadThread::AppendData(const char* bytes, std::size_t count) {
@@ -61,7 +40,9 @@ void TReadThread::AppendData(const char* bytes, std::size_t count) {
         FStart = 0;
       } else {
         // A main thread this far behind loses what it has not taken yet
-        // rather than letting the buffer grow without limit.
+        // rather than letting the buffer grow without limit; the count
+        // tells it how much, at the place where the bytes went missing.
+        FDropped += FCount;
         FCount = 0;
         FStart = 0;
       }
@@ -76,14 +57,18 @@ void TReadThread::AppendData(const char* bytes, std::size_t count) {
   // The bytes are in the buffer before the mark is looked at. If the mark is
   // still set, the main thread has not yet cleared it for the pending notice,
   // and it clears it before it takes under the same lock: it sees these bytes.
-  if (!FNoticePending.exchange(true, std::memory_order_acq_rel)) FWindow->Post(FMessage, FNotice);
+  if (!FNoticePending.exchange(true, std::memory_order_acq_rel)) Window()->Post(FMessage, FNotice);
 }
 
 void TReadThread::AcceptNotice() { FNoticePending.store(false, std::memory_order_release); }
 
-std::size_t TReadThread::TakeData(char* piece) {
+std::size_t TReadThread::TakeData(char* piece, std::size_t& dropped) {
   std::lock_guard lock(FLock);
+  dropped = 0;
   if (FCount == 0) return 0;
+  // A drop always leaves the bytes of the append that caused it behind, so
+  // a count is never without a piece to go in front of.
+  dropped = std::exchange(FDropped, 0);
   const std::size_t k = std::min(kReadSize, FCount);
   std::memcpy(piece, FBuffer.get() + FStart, k);
   FStart += k;

@@ -3,13 +3,12 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 
 #include "platform/MainThreadQueue.h"
 #include "platform/ProcessServicesHandle.h"
-#include "platform/ProcessServicesStopEvent.h"
+#include "process/WorkerThread.h"
 
 namespace ratemill {
 
@@ -17,30 +16,22 @@ namespace ratemill {
 // with the main thread and posting a data notice when none of its notices is
 // still pending: a busy stream wakes the main thread once per drain, not once
 // per read. The thread owns its pipe end and closes it itself, so a stopped
-// thread never touches a handle that someone else has closed. It keeps itself
-// alive while it runs.
-class TReadThread : public std::enable_shared_from_this<TReadThread> {
+// thread never touches a handle that someone else has closed.
+class TReadThread : public TWorkerThread {
  public:
   static constexpr std::size_t kReadSize = 1024;
   static constexpr std::size_t kInitialCapacity = 1024;
   static constexpr std::size_t kMaxCapacity = 131072;
 
-  // `notice` is posted with every data notice: the reader, never the thread.
+  // `pipe` must have been made ready with `platform::PrepareReadEnd`. Every
+  // data notice is `message` with `notice` as its parameter: the stream's id,
+  // which stays meaningful after this thread has gone.
   TReadThread(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window, unsigned message,
               std::uintptr_t notice);
-  TReadThread(const TReadThread&) = delete;
-  TReadThread& operator=(const TReadThread&) = delete;
-
-  // Main thread, before `Start` or to remove it: runs on the main thread,
-  // through a hand-over, after the thread's last append.
-  void SetOnFinished(std::function<void()> handler) { FOnFinished = std::move(handler); }
-  void Start();
-  // Main thread: the thread stops at its next wait and closes its pipe end.
-  void Stop();
 
   // Reader thread: adds bytes to the shared buffer (doubling it up to
-  // `kMaxCapacity`, dropping what it holds beyond that) and posts a notice
-  // unless one is still pending.
+  // `kMaxCapacity`; beyond that, what it holds is dropped and counted) and
+  // posts a notice unless one is still pending.
   void AppendData(const char* bytes, std::size_t count);
   // Main thread, for each notice, before the first `TakeData`: the pending
   // notice counts as handled, so the next append posts again. Bytes appended
@@ -48,29 +39,31 @@ class TReadThread : public std::enable_shared_from_this<TReadThread> {
   // announced by a new notice.
   void AcceptNotice();
   // Main thread: moves up to `kReadSize` bytes from the front of the shared
-  // buffer to `piece`; 0 when it is empty.
-  std::size_t TakeData(char* piece);
+  // buffer to `piece`; 0 when it is empty. `dropped` receives the number of
+  // bytes that were dropped right before this piece, 0 when none were.
+  std::size_t TakeData(char* piece, std::size_t& dropped);
 
   std::size_t Capacity() const;
 
- private:
-  void Execute();
+ protected:
+  void Execute() override;
 
-  platform::TOsHandle FPipe;
-  std::shared_ptr<platform::IMessageWindow> FWindow;
-  unsigned FMessage;
-  std::uintptr_t FNotice;
-  platform::TStopEvent FStop;
-  std::atomic<bool> FStopped{false};
-  std::function<void()> FOnFinished;
+ private:
+  const unsigned FMessage;
+  const std::uintptr_t FNotice;
   // Set by the append that posts a notice, cleared by `AcceptNotice`.
   std::atomic<bool> FNoticePending{false};
 
   mutable std::mutex FLock;
+  platform::TOsHandle FPipe;
   std::unique_ptr<char[]> FBuffer;
   std::size_t FCapacity = 0;
   std::size_t FStart = 0;  // bytes before this offset are already taken
   std::size_t FCount = 0;
+  // Bytes dropped in front of the buffer's first byte that the main thread
+  // has not yet been told of. Every drop empties the buffer, so all bytes
+  // dropped since the last take lie together, right there.
+  std::size_t FDropped = 0;
 };
 
 }  // namespace ratemill

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <string>
+#include <utility>
 
 #include "platform/ErrorHandling.h"
+#include "platform/ProcessServices.h"
 #include "process/ProcessRunner.h"
 #include "process/ReadThread.h"
 
@@ -65,16 +68,28 @@ const char* FindControl(const char* at, const char* end) {
 
 }  // namespace
 
-TReader::TReader(TProcessRunner& runner) : FRunner(runner) {}
+TReader::TReader(TProcessRunner& sender, TReaderStream stream, std::function<void()> onFinished)
+    : FSender(sender), FStream(stream), FOnFinished(std::move(onFinished)) {}
 
 TReader::~TReader() { StopReading(); }
 
-void TReader::StartReading(platform::TOsHandle pipe) {
+void TReader::SetKeepLines(bool value) {
+  FKeepLines = value;
+  if (!value) std::vector<std::string>().swap(FLines);
+}
+
+std::size_t TReader::HeldBytes() const {
+  std::size_t bytes = FLines.capacity() * sizeof(std::string) + FCurrentLine.capacity();
+  for (const std::string& line : FLines) bytes += line.capacity();
+  return bytes;
+}
+
+void TReader::StartReading(platform::TOsHandle pipe, std::shared_ptr<platform::IMessageWindow> window) {
   FStartsOnNewLine = true;
-  FCurrentLine.clear();
-  FCursor = 0;
-  auto thread = std::make_shared<TReadThread>(std::move(pipe), FRunner.Window(), TProcessRunner::WM_RUNNER_READ,
-                                              reinterpret_cast<std::uintptr_t>(this));
+  ForgetLine();
+  platform::PrepareReadEnd(pipe);
+  auto thread = std::make_shared<TReadThread>(std::move(pipe), std::move(window), TProcessRunner::WM_RUNNER_READ,
+                                              static_cast<std::uintptr_t>(FStream));
   thread->SetOnFinished([this] { ReaderFinished(); });
   FThread = thread;
   try {
@@ -97,8 +112,10 @@ void TReader::DrainBuffer() {
   // their own unless this drain takes them, so none are left behind.
   FThread->AcceptNotice();
   while (FThread) {
-    const std::size_t k = FThread->TakeData(FPiece);
+    std::size_t dropped = 0;
+    const std::size_t k = FThread->TakeData(FPiece, dropped);
     if (k == 0) break;
+    if (dropped != 0) ProcessDropped(dropped);
     ProcessPiece(FPiece, k);
   }
 }
@@ -112,23 +129,43 @@ void TReader::ReaderFinished() {
     try {
       step();
     } catch (...) {
-      platform::HandleException(std::current_exception(), &FRunner);
+      platform::HandleException(std::current_exception(), &FSender);
     }
   };
   while (FThread == thread && thread) {
-    const std::size_t k = thread->TakeData(FPiece);
+    std::size_t dropped = 0;
+    const std::size_t k = thread->TakeData(FPiece, dropped);
     if (k == 0) break;
+    if (dropped != 0) deliver([&] { ProcessDropped(dropped); });
+    if (FThread != thread) break;
     deliver([&] { ProcessPiece(FPiece, k); });
   }
   if (FThread != thread || !thread) return;  // a handler stopped the watching
   if (!FCurrentLine.empty()) deliver([&] { EmitLine(false); });
   if (FThread != thread) return;
   FThread.reset();
-  FRunner.PostCompletion();
+  // The unfinished last line stays readable until the next start, but not
+  // the room that longer lines of this run needed.
+  FCurrentLine.shrink_to_fit();
+  if (FOnFinished) FOnFinished();
+}
+
+std::string TReader::DroppedText(std::size_t count) {
+  return "[" + std::to_string(count) + " bytes of output dropped]";
+}
+
+void TReader::ProcessDropped(std::size_t count) {
+  // The line in front of the gap has lost its continuation: it is ended as it
+  // stands, and the mark gets a line of its own below it, so no text from
+  // after the gap is written over text from before it.
+  if (!FCurrentLine.empty()) EmitLine(true);
+  FCurrentLine = DroppedText(count);
+  FCursor = FCurrentLine.size();
+  EmitLine(true);
 }
 
 void TReader::ProcessPiece(const char* bytes, std::size_t count) {
-  if (FOnRawRead) FOnRawRead(FRunner, std::string(bytes, count));
+  if (FOnRawRead) FOnRawRead(FSender, std::string(bytes, count));
   const char* at = bytes;
   const char* const end = bytes + count;
   while (at != end) {
@@ -180,8 +217,17 @@ void TReader::WriteBlanks(std::size_t count) {
   FCursor += count;
 }
 
+void TReader::ForgetLine() {
+  if (FCurrentLine.capacity() > kKeptLineCapacity) {
+    std::string().swap(FCurrentLine);
+  } else {
+    FCurrentLine.clear();
+  }
+  FCursor = 0;
+}
+
 void TReader::EmitLine(bool next) {
-  if (!FRunner.ConsoleOptions().Contains(TConsoleOption::coOwnerData)) {
+  if (FKeepLines && !FOwnerData) {
     if (FStartsOnNewLine || FLines.empty()) {
       FLines.push_back(FCurrentLine);
     } else {
@@ -194,14 +240,11 @@ void TReader::EmitLine(bool next) {
     TReader& R;
     bool Next;
     ~TAdvance() {
-      if (Next) {
-        R.FCurrentLine.clear();
-        R.FCursor = 0;
-      }
+      if (Next) R.ForgetLine();
       R.FStartsOnNewLine = Next;
     }
   } advance{*this, next};
-  if (FOnRead) FOnRead(FRunner, FCurrentLine, FStartsOnNewLine);
+  if (FOnRead) FOnRead(FSender, FCurrentLine, FStartsOnNewLine);
 }
 
 }  // namespace ratemill

@@ -243,23 +243,68 @@ TEST_F(RunnerTest, AStreamEndingWithALineFeedGetsNoFurtherDelivery) {
   EXPECT_EQ(Events, (std::vector<TEvent>{Out("a", true), Out("b", true), Out("", true), End(0)}));
 }
 
+// The consumer rule: add on a new line, else replace the last entry.
+std::vector<std::string> Shown(const std::vector<TEvent>& events) {
+  std::vector<std::string> lines;
+  for (const TEvent& e : events) {
+    if (e.Flag || lines.empty()) {
+      lines.push_back(e.Text);
+    } else {
+      lines.back() = e.Text;
+    }
+  }
+  return lines;
+}
+
 TEST_F(RunnerTest, AMainThreadFarBehindLosesBytesBeyond128KiBButNeverCorruptsTheStream) {
-  const int tokens = 50000;  // 400000 bytes of numbered eight-byte tokens
+  // What the child printed before the flood reached the main thread in time;
+  // the flood then comes while nobody drains.
+  struct TCase {
+    const char* Name;
+    std::string Before;  // in the child's escapes
+    std::size_t BeforeBytes;
+    std::vector<std::string> ShownBefore;
+  } cases[] = {
+      {"nothing before", "", 0, {}},
+      {"a finished line before", "head\\n", 5, {"head"}},
+      {"part of a line before", "part", 4, {"part"}},
+  };
+  const int tokens = 50000;  // 400000 bytes of numbered eight-byte tokens, no line end
   std::string written;
   char token[16];
   for (int t = 0; t < tokens; ++t) {
     std::snprintf(token, sizeof token, "%07X.", t);
     written.append(token, 8);
   }
-  Run({"count:out:" + std::to_string(tokens)}, {O::coRedirect});
-  Queue.WaitForHandOvers(2);  // everything read, nothing taken
-  PumpUntilReady();
-  EXPECT_GT(RawOut.size(), 0u);
-  EXPECT_LE(RawOut.size(), 131072u);
-  EXPECT_LT(RawOut.size(), written.size());
-  // What is left is the stream's unbroken tail.
-  EXPECT_EQ(written.compare(written.size() - RawOut.size(), RawOut.size(), RawOut), 0);
-  EXPECT_EQ(Events.back(), End(0));
+  for (const TCase& c : cases) {
+    Events.clear();
+    RawOut.clear();
+    TGate gate(Temp / (std::string("flood-") + c.Name));
+    std::vector<std::string> steps;
+    if (!c.Before.empty()) steps.push_back("out:" + c.Before);
+    steps.push_back("wait:" + gate.Path());
+    steps.push_back("count:out:" + std::to_string(tokens));
+    Run(steps, {O::coRedirect});
+    const std::size_t before = c.BeforeBytes;
+    Queue.ProcessUntil([&] { return RawOut.size() == before; });
+    gate.Release();
+    Queue.WaitForHandOvers(2);  // everything read, nothing of the flood taken
+    PumpUntilReady();
+    ASSERT_EQ(Events.back(), End(0)) << c.Name;
+    const std::string tail = RawOut.substr(before);
+    EXPECT_GT(tail.size(), 0u) << c.Name;
+    EXPECT_LE(tail.size(), 131072u) << c.Name;
+    // What is left is the stream's unbroken tail, and the mark in front of it
+    // counts exactly the bytes in between.
+    EXPECT_EQ(written.compare(written.size() - tail.size(), tail.size(), tail), 0) << c.Name;
+    std::vector<std::string> shown = Shown(OfKind("out"));
+    ASSERT_FALSE(shown.empty()) << c.Name;
+    EXPECT_TRUE(shown.back() == tail) << c.Name << ": the tail is a line of its own";
+    shown.pop_back();
+    std::vector<std::string> expected = c.ShownBefore;
+    expected.push_back(TReader::DroppedText(written.size() - tail.size()));
+    EXPECT_EQ(shown, expected) << c.Name;
+  }
 }
 
 TEST_F(RunnerTest, ManySmallWritesReachASlowMainThreadInOrderExactlyOnce) {
@@ -323,7 +368,28 @@ TEST_F(RunnerTest, AGrandchildHoldingThePipeKeepsTheRunWaitingUntilItsOutputIsDe
             (std::vector<TEvent>{Out("first", true), Out("", true), Out("late", false), Out("", true), End(0)}));
 }
 
+TEST_F(RunnerTest, RunAfterRunTheReadersHoldNoMoreThanAfterTheFirst) {
+  // The options of a batch run, which shows every line in its panes: many
+  // lines on both streams and one line far longer than any other.
+  const std::vector<std::string> steps = {"flood:out:16000", "count:out:40000", "out:\\n", "flood:err:16000"};
+  std::vector<std::size_t> held;
+  for (int run = 0; run < 3; ++run) {
+    Events.clear();
+    Run(steps, {O::coRedirect, O::coSeparateError});
+    PumpUntilReady();
+    ASSERT_EQ(Events.back(), End(0));
+    ASSERT_GE(OfKind("out").size(), 200u) << "the lines were delivered";
+    EXPECT_TRUE(Runner->OutputLines().empty());
+    EXPECT_TRUE(Runner->ErrorLines().empty());
+    held.push_back(Runner->OutputReader().HeldBytes() + Runner->ErrorReader().HeldBytes());
+  }
+  EXPECT_LE(held[0], 2 * TReader::kKeptLineCapacity) << "the long line's room was given back";
+  EXPECT_LE(held[1], held[0]);
+  EXPECT_LE(held[2], held[0]);
+}
+
 TEST_F(RunnerTest, LinesFollowTheConsumerRuleAcrossRunsUnlessTheOwnerKeepsThem) {
+  Runner->SetKeepLines(true);
   Run({"out:a\\nb"}, {O::coRedirect});
   PumpUntilReady();
   Run({"out:c\\n"}, {O::coRedirect});
@@ -491,6 +557,7 @@ TEST_F(RunnerTest, ProgramFolderEnvironmentAndCommandLineReachTheChild) {
   Runner->SetCurrentDirectory("  " + folder.Path() + " ");
   Runner->SetEnvironment({"RATEMILL_A=1", "RATEMILL_B=zwei drei"});
   Runner->SetConsoleOptions({O::coRedirect});
+  Runner->SetKeepLines(true);
   Runner->SetCommandLine(" cwd env:RATEMILL_A env:RATEMILL_B env:PATH \"two words\" a\\\"b args");
   Runner->Run();
   PumpUntilReady();

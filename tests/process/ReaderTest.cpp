@@ -123,6 +123,7 @@ class ReaderPieces : public ::testing::TestWithParam<TPieceCase> {
 TEST_P(ReaderPieces, DeliversAsAConsoleShowsIt) {
   const TPieceCase& c = GetParam();
   Runner.SetConsoleOptions({});  // keep Lines, to hold them against the consumer
+  Runner.SetKeepLines(true);
   std::vector<TDelivery> got;
   std::vector<std::string> raw;
   std::vector<std::string> shown;
@@ -199,6 +200,7 @@ TEST(ReaderLines, FollowTheConsumerRuleWithoutHandlersAndWhenOwnerDataIsSwitched
   platform::TPlainMainThreadQueue queue;
   TProcessRunner runner(queue);
   runner.SetConsoleOptions({});
+  runner.SetKeepLines(true);
   TReader& reader = runner.OutputReader();
   reader.ProcessPiece("a\nb", 3);
   EXPECT_EQ(runner.OutputLines(), (std::vector<std::string>{"a", "b"}));
@@ -240,6 +242,90 @@ TEST(ReaderErrors, AThrowingRawHandlerDropsTheWholePiece) {
   fail = false;
   runner.OutputReader().ProcessPiece("kept\n", 5);
   EXPECT_EQ(got, (std::vector<TDelivery>{{"kept", true}, {"", true}}));
+}
+
+// --- A mark where the read thread dropped bytes.
+
+struct TDropMarkCase {
+  const char* Name;
+  std::vector<std::string> Before, After;  // pieces on either side of the gap
+  std::size_t Dropped;
+  std::vector<std::string> Shown;
+};
+
+const std::string kMark7 = "[7 bytes of output dropped]";
+
+const TDropMarkCase kDropMarkCases[] = {
+    {"at the start of the stream", {}, {"abc\n"}, 7, {kMark7, "abc", ""}},
+    {"after a finished line", {"head\n"}, {"tail"}, 7, {"head", kMark7, "tail"}},
+    {"inside a line", {"part"}, {"ial\n"}, 7, {"part", kMark7, "ial", ""}},
+    {"after a carriage return: later text does not overwrite the line", {"50%\r"}, {"60%"}, 7, {"50%", kMark7, "60%"}},
+};
+
+class ReaderDropMarks : public ::testing::TestWithParam<TDropMarkCase> {};
+
+TEST_P(ReaderDropMarks, StandOnALineOfTheirOwnBetweenTheTextAroundTheGap) {
+  const TDropMarkCase& c = GetParam();
+  platform::TPlainMainThreadQueue queue;
+  TProcessRunner runner(queue);
+  runner.SetConsoleOptions({});
+  runner.SetKeepLines(true);
+  std::vector<std::string> shown, raw;
+  runner.SetOnRead([&](TProcessRunner&, const std::string& s, bool f) { Consume(shown, {s, f}); });
+  runner.SetOnRawRead([&](TProcessRunner&, const std::string& s) { raw.push_back(s); });
+  TReader& reader = runner.OutputReader();
+  for (const std::string& piece : c.Before) reader.ProcessPiece(piece.data(), piece.size());
+  reader.ProcessDropped(c.Dropped);
+  for (const std::string& piece : c.After) reader.ProcessPiece(piece.data(), piece.size());
+  EXPECT_EQ(shown, c.Shown);
+  EXPECT_EQ(runner.OutputLines(), c.Shown);
+  std::vector<std::string> pieces = c.Before;
+  pieces.insert(pieces.end(), c.After.begin(), c.After.end());
+  EXPECT_EQ(raw, pieces) << "the raw events carry only bytes that were received";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReaderDropMarks, ::testing::ValuesIn(kDropMarkCases), [](const auto& info) {
+  std::string name;
+  for (const char* p = info.param.Name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  return name;
+});
+
+// --- What a reader holds between deliveries.
+
+TEST(ReaderMemory, KeepsNoLinesUnlessAskedAndGivesThemBackWhenNoLongerAsked) {
+  platform::TPlainMainThreadQueue queue;
+  TProcessRunner runner(queue);
+  // The options of a capturing run whose owner shows the lines itself but
+  // never said so with coOwnerData.
+  runner.SetConsoleOptions({TConsoleOption::coRedirect, TConsoleOption::coSeparateError});
+  ASSERT_FALSE(runner.KeepLines());  // the default
+  TReader& reader = runner.OutputReader();
+  const std::string line = std::string(100, 'x') + "\n";
+  for (int i = 0; i < 200; ++i) reader.ProcessPiece(line.data(), line.size());
+  EXPECT_TRUE(runner.OutputLines().empty());
+  const std::size_t idle = reader.HeldBytes();
+  EXPECT_LT(idle, line.size() * 2);
+
+  runner.SetKeepLines(true);
+  for (int i = 0; i < 200; ++i) reader.ProcessPiece(line.data(), line.size());
+  EXPECT_EQ(runner.OutputLines().size(), 201u);  // 200 lines and the empty one after them
+  EXPECT_GT(reader.HeldBytes(), 200 * (line.size() - 1));
+  runner.SetKeepLines(false);
+  EXPECT_TRUE(runner.OutputLines().empty());
+  EXPECT_EQ(reader.HeldBytes(), idle);
+}
+
+TEST(ReaderMemory, ALongLineGivesItsRoomBackWhenItEnds) {
+  platform::TPlainMainThreadQueue queue;
+  TProcessRunner runner(queue);
+  TReader& reader = runner.OutputReader();
+  const std::string chunk(TReader::kPieceSize, 'y');
+  const std::size_t pieces = 4 * TReader::kKeptLineCapacity / chunk.size();
+  for (std::size_t i = 0; i < pieces; ++i) reader.ProcessPiece(chunk.data(), chunk.size());
+  EXPECT_GE(reader.HeldBytes(), pieces * chunk.size());
+  reader.ProcessPiece("\n", 1);
+  EXPECT_LE(reader.HeldBytes(), TReader::kKeptLineCapacity);
+  EXPECT_EQ(reader.CurrentLine(), "");
 }
 
 }  // namespace
