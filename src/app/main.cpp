@@ -8,11 +8,13 @@
 #include "frontend/MainForm.h"
 #include "i18n/TranslateForm.h"
 #include "platform/AppDir.h"
+#include "platform/ProgramStart.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMainThreadQueue.h"
 #include "platform/qt/QtMessageBoxes.h"
+#include "platform/qt/QtReportWindow.h"
 
 int main(int argc, char** argv) {
   using namespace ratemill;
@@ -25,7 +27,6 @@ int main(int argc, char** argv) {
   platform::TQtDialogs dialogs;
   const std::unique_ptr<platform::IShell> shell = platform::CreateShell();
   platform::TQtMainThreadQueue queue;
-  InstallErrorBoxHandler(messageBoxes);
 
   platform::TServices services;
   services.MessageBoxes = &messageBoxes;
@@ -34,6 +35,12 @@ int main(int argc, char** argv) {
   services.Queue = &queue;
   services.AppDir = platform::GetAppDir();
   services.AppFileName = platform::GetAppFileName();
+
+  // Crash reporting: errors nobody handles and real crashes end in a report.
+  platform::TQtReportWindow reportWindow;
+  const std::unique_ptr<platform::IProgramStarter> programStarter = platform::CreateProgramStarter();
+  TCrashReporting crashReporting(services, reportWindow, *programStarter);
+  crashReporting.CatchCrashes();
 
   TMainForm mainForm(services);
   if (mainForm.Terminated()) return 0;
@@ -54,5 +61,9 @@ int main(int argc, char** argv) {
   translateForm->SetInfoForm(infoForm);
 
   mainForm.show();
+  // The source file of a running batch goes into reports; a crash of the
+  // previous run is offered once the main window stands.
+  crashReporting.SetCurrentSourceFile([&mainForm] { return mainForm.FCurrentFile; });
+  crashReporting.ShowPendingReport();
   return application.exec();
 }
