@@ -58,6 +58,9 @@ void TPosixProgramStarter::StartDetached(const std::string& executable, const st
   // this thread has blocked; no input of ours.
   Check(::posix_spawn_file_actions_addopen(setup.Actions(), STDIN_FILENO, "/dev/null", O_RDONLY, 0));
   if (!folder.empty()) Check(::posix_spawn_file_actions_addchdir_np(setup.Actions(), folder.c_str()));
+  // Descriptors are close-on-exec here, but not necessarily those a library
+  // or our own starter left open; the new instance must hold none of them.
+  Check(::posix_spawn_file_actions_addclosefrom_np(setup.Actions(), STDERR_FILENO + 1));
   sigset_t none;
   sigset_t all;
   sigemptyset(&none);
