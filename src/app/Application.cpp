@@ -63,7 +63,16 @@ TCrashReporting::TCrashReporting(const platform::TServices& services, platform::
   FReporter = std::make_unique<crash::TCrashReporter>(std::move(setup), window, *services.Shell, starter,
                                                       *services.MessageBoxes);
   platform::SetGlobalErrorHandler([reporter = FReporter.get()](std::exception_ptr error, const void* sender) {
-    reporter->HandleError(error, sender, platform::CurrentErrorPlace());
+    std::string place = platform::CurrentErrorPlace();
+    // A window that hands on its own error (the main window's close path)
+    // names only itself; among the living widgets it can be named in words.
+    // Only addresses are compared, so a sender of any other kind is safe.
+    if (place.empty() && sender) {
+      for (const QWidget* widget : QApplication::allWidgets()) {
+        if (static_cast<const void*>(widget) == sender) place = DescribeReceiver(widget);
+      }
+    }
+    reporter->HandleError(error, sender, place);
   });
 }
 

@@ -139,7 +139,12 @@ void WriteReport(int signal, const siginfo_t* info, long thread) {
   } else {
     WriteText(fd, "Das Programm ist abgestürzt (");
     WriteText(fd, SignalName(signal));
-    if (signal != SIGABRT && info) {
+    if (info && info->si_code <= 0) {
+      // Sent by a process (`kill`, `raise`, `abort`), not raised by a fault:
+      // the address fields then hold the sender instead.
+      WriteText(fd, ", gesendet von Prozess ");
+      WriteNumber(fd, static_cast<unsigned long long>(info->si_pid));
+    } else if (info) {
       WriteText(fd, " an Adresse 0x");
       WriteNumber(fd, reinterpret_cast<unsigned long long>(info->si_addr), 16);
     }

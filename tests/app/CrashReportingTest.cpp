@@ -311,6 +311,8 @@ void CrashReportingTest::aFailingSaveDoesNotKeepTheProgramFromEnding() {
   QCOMPARE(reportWindow.Unanswered, 0);
   const std::string reports = platform::ReadWholeFile(fixture.AppDir() + "bugreport.txt").value_or("");
   QVERIFY2(reports.find("Ratemill.ini kann nicht geschrieben werden") != std::string::npos, reports.c_str());
+  // The main window hands on its own error; the report names it in words.
+  QVERIFY2(reports.find("Herkunft: ratemill::TMainForm") != std::string::npos, reports.c_str());
 }
 
 int main(int argc, char** argv) {
