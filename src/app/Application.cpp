@@ -58,7 +58,9 @@ TCrashReporting::TCrashReporting(const platform::TServices& services, platform::
   setup.CurrentSourceFile = [this] { return FCurrentSourceFile ? FCurrentSourceFile() : std::string(); };
   setup.EndProgram = [] {
     QApplication::closeAllWindows();
-    QCoreApplication::exit(0);
+    // Queued, so that it also ends an event loop that has not started yet
+    // (an error while the windows are being created).
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   };
   FReporter = std::make_unique<crash::TCrashReporter>(std::move(setup), window, *services.Shell, starter,
                                                       *services.MessageBoxes);
