@@ -99,22 +99,27 @@ std::vector<std::string> SplitReports(const std::string& content) {
 
 std::string AppendReport(const std::string& content, const std::string& report, std::size_t limit) {
   if (report.size() >= limit) return report.substr(0, limit);
-  std::string separator;
-  if (!content.empty() && content.back() != '\n') separator = "\n";
-  if (content.size() + separator.size() + report.size() <= limit) return content + separator + report;
-
-  const auto reports = SplitReports(content);
-  std::size_t kept = reports.size();
-  std::size_t size = content.size() + separator.size();
+  const bool needsLineEnd = !content.empty() && content.back() != '\n';
+  std::size_t size = content.size() + (needsLineEnd ? 1 : 0);
   std::size_t first = 0;
-  while (first < kept && size + report.size() > limit) {
-    size -= reports[first].size();
-    ++first;
+  std::vector<std::string> reports;
+  if (size + report.size() > limit) {
+    reports = SplitReports(content);
+    while (first < reports.size() && size + report.size() > limit) {
+      size -= reports[first].size();
+      ++first;
+    }
+  } else {
+    reports.push_back(content);
   }
+  // Built by appending: GCC 12 warns falsely about chained `+` on strings
+  // when the sanitizers are on.
   std::string out;
-  for (std::size_t i = first; i < reports.size(); ++i) out += reports[i];
-  if (!out.empty() && out.back() != '\n') out += '\n';
-  return out + report;
+  out.reserve(size + report.size() + 1);
+  for (std::size_t i = first; i < reports.size(); ++i) out.append(reports[i]);
+  if (!out.empty() && out.back() != '\n') out.push_back('\n');
+  out.append(report);
+  return out;
 }
 
 std::string ReportIdentity(const std::string& errorType, const std::string& message, const std::string& place) {
