@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <utility>
@@ -75,10 +76,20 @@ TReportForm::TReportForm(const TReportRequest& request, crash::TCloseCountdown::
   buttons->addWidget(ContinueButton);
   buttons->addWidget(RestartButton);
   buttons->addWidget(CloseProgramButton);
+  // The error icon of the message boxes, so that the window reads as one of
+  // their kind at a glance.
+  auto* icon = new QLabel(this);
+  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32, 32));
+  icon->setAlignment(Qt::AlignTop);
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(HeadLabel);
+  texts->addWidget(MessageLabel);
+  texts->addWidget(CountdownLabel);
+  auto* top = new QHBoxLayout;
+  top->addWidget(icon);
+  top->addLayout(texts, 1);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(HeadLabel);
-  layout->addWidget(MessageLabel);
-  layout->addWidget(CountdownLabel);
+  layout->addLayout(top);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
