@@ -9,11 +9,13 @@
 #include "frontend/MainForm.h"
 #include "i18n/TranslateForm.h"
 #include "platform/AppDir.h"
+#include "platform/ProgramStart.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMainThreadQueue.h"
 #include "platform/qt/QtMessageBoxes.h"
+#include "platform/qt/QtReportWindow.h"
 
 int main(int argc, char** argv) {
   using namespace ratemill;
@@ -26,7 +28,6 @@ int main(int argc, char** argv) {
   platform::TQtDialogs dialogs;
   const std::unique_ptr<platform::IShell> shell = platform::CreateShell();
   platform::TQtMainThreadQueue queue;
-  InstallErrorBoxHandler(messageBoxes);
 
   platform::TServices services;
   services.MessageBoxes = &messageBoxes;
@@ -35,6 +36,12 @@ int main(int argc, char** argv) {
   services.Queue = &queue;
   if (!PrepareDesktopStart(application, services)) return 1;
   services.AppFileName = platform::GetAppFileName();
+
+  // Crash reporting: errors nobody handles and real crashes end in a report.
+  platform::TQtReportWindow reportWindow;
+  const std::unique_ptr<platform::IProgramStarter> programStarter = platform::CreateProgramStarter();
+  TCrashReporting crashReporting(services, reportWindow, *programStarter);
+  crashReporting.CatchCrashes();
 
   TMainForm mainForm(services);
   if (mainForm.Terminated()) return 0;
@@ -55,5 +62,9 @@ int main(int argc, char** argv) {
   translateForm->SetInfoForm(infoForm);
 
   mainForm.show();
+  // The source file of a running batch goes into reports; a crash of the
+  // previous run is offered once the main window stands.
+  crashReporting.SetCurrentSourceFile([&mainForm] { return mainForm.CurrentFile(); });
+  crashReporting.ShowPendingReport();
   return application.exec();
 }

@@ -107,6 +107,8 @@ class TMainForm : public QMainWindow {
 
   // The settings file; empty when start-up ended before loading the settings.
   const std::string& SettingsFile() const { return FSettingsFile; }
+  // The source file of the conversion that ran last, for error reports.
+  const std::string& CurrentFile() const { return FCurrentFile; }
 
   // The text of one of the window's messages as `ApplyLanguage` set it;
   // `std::invalid_argument` for a text the window does not keep.

@@ -11,6 +11,20 @@ namespace {
 
 std::mutex gHandlerMutex;
 TErrorHandler gHandler;
+thread_local std::string gPlace;
+
+// Names the place for the length of one handler call, also when the handler
+// itself reports another error from within.
+class TPlaceScope {
+ public:
+  explicit TPlaceScope(const std::string& place) : FSaved(std::exchange(gPlace, place)) {}
+  ~TPlaceScope() { gPlace = std::move(FSaved); }
+  TPlaceScope(const TPlaceScope&) = delete;
+  TPlaceScope& operator=(const TPlaceScope&) = delete;
+
+ private:
+  std::string FSaved;
+};
 
 }  // namespace
 
@@ -19,7 +33,10 @@ void SetGlobalErrorHandler(TErrorHandler handler) {
   gHandler = std::move(handler);
 }
 
-void HandleException(std::exception_ptr error, const void* sender) {
+void HandleException(std::exception_ptr error, const void* sender) { HandleException(error, sender, std::string()); }
+
+void HandleException(std::exception_ptr error, const void* sender, const std::string& place) {
+  TPlaceScope scope(place);
   TErrorHandler handler;
   {
     std::lock_guard lock(gHandlerMutex);
@@ -35,6 +52,8 @@ void HandleException(std::exception_ptr error, const void* sender) {
   }
   std::fprintf(stderr, "Ratemill: %s\n", ErrorMessage(error));
 }
+
+const std::string& CurrentErrorPlace() { return gPlace; }
 
 const char* ErrorMessage(const std::exception_ptr& error) {
   thread_local std::string message;

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <string>
 
 namespace ratemill::platform {
 
@@ -13,6 +14,13 @@ using TErrorHandler = std::function<void(std::exception_ptr error, const void* s
 
 void SetGlobalErrorHandler(TErrorHandler handler);
 void HandleException(std::exception_ptr error, const void* sender = nullptr);
+// The same, naming where the error came from in words (the receiving
+// object's class and name), for a sender that can tell more than its address.
+void HandleException(std::exception_ptr error, const void* sender, const std::string& place);
+
+// While a handler runs: the place its error came from, as handed to
+// `HandleException`, or empty text when the caller named none.
+const std::string& CurrentErrorPlace();
 
 // The message of an error for showing it to the user.
 const char* ErrorMessage(const std::exception_ptr& error);

@@ -16,7 +16,9 @@ namespace ratemill::test {
 // A program folder of its own, scripted services and the toolkit's main-thread
 // queue, for creating windows the way start-up does. Without `AddConverter`
 // the folder holds no `ssrc.exe`. Errors that reach the global error
-// handling are shown in `Boxes`, as the program shows them.
+// handling are shown in `Boxes` as plain error boxes; the program itself
+// reports them in the report window (`TCrashReporting`), which tests of
+// the crash reporting install over this.
 class TGuiFixture {
  public:
   TGuiFixture();

@@ -1,5 +1,7 @@
 #include "ScriptedServices.h"
 
+#include "platform/Errors.h"
+
 namespace ratemill::test {
 
 platform::TMessageAnswer TScriptedMessageBoxes::Show(platform::TMessageKind kind, const std::string& text) {
@@ -40,6 +42,23 @@ std::optional<std::string> TScriptedDialogs::BrowseFolder(const platform::TBrows
 std::optional<std::string> TScriptedDialogs::ChooseFile(const platform::TOpenFileRequest& request) {
   ChooseFileRequests.push_back(request);
   return TakeNext(FFiles, Unanswered);
+}
+
+platform::TReportAnswer TScriptedReportWindow::Show(const platform::TReportRequest& request) {
+  Shown.push_back(request);
+  if (FAnswers.empty()) {
+    ++Unanswered;
+    return platform::TReportAnswer::Continue;
+  }
+  const auto answer = FAnswers.front();
+  FAnswers.pop_front();
+  return answer;
+}
+
+void TRecordingProgramStarter::StartDetached(const std::string& executable, const std::string& folder) {
+  if (OnStart) OnStart();
+  if (FailWith != 0) throw platform::ESystemError(FailWith);
+  Started.push_back({executable, folder});
 }
 
 }  // namespace ratemill::test

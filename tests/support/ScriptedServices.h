@@ -1,12 +1,15 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Dialogs.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ProgramStart.h"
+#include "platform/ReportWindow.h"
 #include "platform/Shell.h"
 
 namespace ratemill::test {
@@ -63,6 +66,37 @@ class TRecordingShell : public platform::IShell {
  public:
   void OpenAddress(const std::string& address) override { Opened.push_back(address); }
   std::vector<std::string> Opened;
+};
+
+// The report window answered from a script, in order; every request is
+// recorded. A window shown with no answer left is counted in `Unanswered`
+// and answered `Continue`, so that no test waits on it or ends by accident.
+class TScriptedReportWindow : public platform::IReportWindow {
+ public:
+  void Answer(platform::TReportAnswer answer) { FAnswers.push_back(answer); }
+  platform::TReportAnswer Show(const platform::TReportRequest& request) override;
+
+  std::vector<platform::TReportRequest> Shown;
+  int Unanswered = 0;
+
+ private:
+  std::deque<platform::TReportAnswer> FAnswers;
+};
+
+// Records the programs it is asked to start instead of starting them; with
+// `FailWith` set it fails as the platform's starter does.
+class TRecordingProgramStarter : public platform::IProgramStarter {
+ public:
+  struct TStart {
+    std::string Executable;
+    std::string Folder;
+  };
+  void StartDetached(const std::string& executable, const std::string& folder) override;
+
+  std::vector<TStart> Started;
+  int FailWith = 0;  // an errno value
+  // Called at each start, before it is recorded, to look at the state then.
+  std::function<void()> OnStart;
 };
 
 }  // namespace ratemill::test
