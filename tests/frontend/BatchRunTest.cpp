@@ -64,8 +64,9 @@ class TEnvironment {
   std::map<std::string, std::optional<std::string>> FSaved;
 };
 
-// The lines of a pane as the user sees them.
+// The lines of a pane as the user sees them once the frame has shown them.
 Lines PaneLines(const QPlainTextEdit* pane) {
+  if (auto* console = qobject_cast<TConsoleOutputForm*>(pane->window())) console->Flush();
   Lines lines;
   for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next())
     lines.push_back(block.text().toStdString());
