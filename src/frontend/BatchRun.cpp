@@ -96,7 +96,10 @@ void TMainForm::StartButtonClick() {
       FConsoleOutputForm->Clear();
       FConsoleOutputForm->show();
     }
-    ProcessRunner.SetConsoleOptions({TConsoleOption::coRedirect, TConsoleOption::coSeparateError});
+    // The panes keep what is shown; a copy of every line in the runner would
+    // only grow with each run and never be read.
+    ProcessRunner.SetConsoleOptions(
+        {TConsoleOption::coRedirect, TConsoleOption::coSeparateError, TConsoleOption::coOwnerData});
     ProcessRunner.StartupInfo().ShowWindow = TRunnerShowWindow::swHide;
   } else {
     ProcessRunner.SetConsoleOptions({});

@@ -88,6 +88,7 @@ class ConsoleOutputFormTest : public QObject {
   void theDefaultBoundIsAHundredThousandLines();
   void followsNewLinesOnlyFromTheBottom();
   void closingOnlyHides();
+  void mainWindowRunnerKeepsNoLines();
 };
 
 void ConsoleOutputFormTest::windowAndPanes() {
@@ -397,6 +398,33 @@ void ConsoleOutputFormTest::closingOnlyHides() {
   QCOMPARE(PaneLines(*form, form->InfoMemo), QStringList{"kept"});
   form->show();
   QVERIFY(form->isVisible());
+}
+
+void ConsoleOutputFormTest::mainWindowRunnerKeepsNoLines() {
+  test::TGuiFixture fixture;
+  std::filesystem::create_symlink(RATEMILL_TEST_CONVERTER, fixture.AppDir() + "ssrc.exe");
+  const auto form = fixture.CreateMainForm();
+  auto* console = new TConsoleOutputForm(form.get());
+  form->SetConsoleOutputForm(console);
+  form->ComboSampleRate->setCurrentIndex(3);
+  form->ComboBits->setCurrentIndex(3);
+  test::TTempDir sources;
+  const std::string source = sources / "a.wav";
+  test::WriteWav(source, 44100, 16, 2, 441);
+  ::setenv("RATEMILL_TC_STDERR_LINES", "a warning", 1);
+
+  for (int run = 1; run <= 2; ++run) {
+    form->FileList->addItem(QString::fromStdString(source));
+    if (run == 2) fixture.Boxes.Answer(platform::TMessageAnswer::Yes);  // the output of the first run
+    form->StartButton->click();
+    QVERIFY(form->FileList->count() == 0);
+    // The panes show the run's lines, the runner holds none of them.
+    QVERIFY(PaneLines(*console, console->InfoMemo).contains(QString::fromStdString("Source file : " + source)));
+    QVERIFY(PaneLines(*console, console->ErrorMemo).contains("a warning"));
+    QVERIFY(form->ProcessRunner.OutputLines().empty());
+    QVERIFY(form->ProcessRunner.ErrorLines().empty());
+  }
+  ::unsetenv("RATEMILL_TC_STDERR_LINES");
 }
 
 QTEST_MAIN(ConsoleOutputFormTest)
