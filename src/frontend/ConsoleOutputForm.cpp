@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace ratemill {
 namespace {
@@ -195,49 +196,61 @@ QString TConsoleOutputForm::PaneText(const TPendingLine& line) const {
 
 void TConsoleOutputForm::FlushPane(TPane& pane) {
   if (pane.Pending.empty() && !pane.DropDocument) return;
+  // Taken out before the document changes: whoever watches the pane may add
+  // lines when it hears of the change, and those belong to the next frame.
+  std::deque<TPendingLine> lines;
+  lines.swap(pane.Pending);
+  const bool firstReplacesLast = std::exchange(pane.FirstReplacesLast, false);
+  const bool dropDocument = std::exchange(pane.DropDocument, false);
+
   QPlainTextEdit& memo = *pane.Memo;
   QTextDocument& document = *memo.document();
   const bool follow = ScrolledToBottom(memo);
+  // One change of the document for the whole frame: laying out and telling
+  // the view once instead of once per line is what keeps a flood of short
+  // lines affordable.
+  QTextCursor cursor(&document);
+  cursor.beginEditBlock();
 
-  if (pane.DropDocument) {
+  if (dropDocument) {
     pane.DroppedLines += pane.ShownLines;
-    memo.clear();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
     pane.ShownLines = 0;
     pane.MarkShown = false;
-    pane.DropDocument = false;
   }
 
-  // Line by line, each one change of the document: whoever watches the pane
-  // sees every line arrive whole, in order.
-  bool replace = pane.FirstReplacesLast && pane.ShownLines > 0;
-  for (const TPendingLine& line : pane.Pending) {
-    const QString text = PaneText(line);
-    if (replace) {
-      replace = false;
-      // Only the last block is touched, so the cost does not grow with the
-      // pane; a line that grew past what is shown changes nothing.
-      const QTextBlock last = document.lastBlock();
-      if (last.text() == text) continue;
-      QTextCursor cursor(last);
+  auto line = lines.cbegin();
+  if (firstReplacesLast && pane.ShownLines > 0 && line != lines.cend()) {
+    // Only the last block is touched, so the cost does not grow with the
+    // pane; a line that grew past what is shown changes nothing.
+    const QString text = PaneText(*line++);
+    const QTextBlock last = document.lastBlock();
+    if (last.text() != text) {
+      cursor.setPosition(last.position());
       cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
       cursor.insertText(text);
-      continue;
     }
-    QTextCursor cursor(&document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    if (pane.ShownLines > 0 || pane.MarkShown) cursor.insertBlock();
-    cursor.insertText(text);
-    cursor.endEditBlock();
-    ++pane.ShownLines;
   }
-  pane.Pending.clear();
-  pane.FirstReplacesLast = false;
+  if (line != lines.cend()) {
+    // The new lines as one text, a block break between them: a line itself
+    // never holds one (see `PaneText`).
+    QString added;
+    bool separate = pane.ShownLines > 0 || pane.MarkShown;
+    for (; line != lines.cend(); ++line) {
+      if (separate) added += QChar::ParagraphSeparator;
+      added += PaneText(*line);
+      separate = true;
+      ++pane.ShownLines;
+    }
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(added);
+  }
 
   if (pane.ShownLines > FMaxLines) {
     const std::size_t excess = pane.ShownLines - FMaxLines;
     const int first = pane.MarkShown ? 1 : 0;
-    QTextCursor cursor(document.findBlockByNumber(first));
+    cursor.setPosition(document.findBlockByNumber(first).position());
     cursor.setPosition(document.findBlockByNumber(first + static_cast<int>(excess)).position(),
                        QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
@@ -245,6 +258,7 @@ void TConsoleOutputForm::FlushPane(TPane& pane) {
     pane.DroppedLines += excess;
   }
   if (pane.DroppedLines > 0) ShowDroppedMark(pane);
+  cursor.endEditBlock();
   if (follow) ScrollToBottom(memo);
 }
 

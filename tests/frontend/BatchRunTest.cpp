@@ -152,14 +152,17 @@ class TBench {
   std::string ProcessingStatus(const std::string& name) const { return Form->FMsgStatusProcessingFile + name; }
 
   // Calls `action` once, when a line of the output pane first satisfies `when`.
+  // The pane shows a frame's lines in one change, so every line is looked at.
   void OnInfoLine(std::function<bool(const std::string&)> when, std::function<void()> action) {
     auto done = std::make_shared<bool>(false);
     Hooks.push_back(QObject::connect(Console->InfoMemo, &QPlainTextEdit::textChanged, Console, [=, this] {
       if (*done) return;
-      const std::string line = Console->InfoMemo->document()->lastBlock().text().toStdString();
-      if (!when(line)) return;
-      *done = true;
-      action();
+      for (QTextBlock block = Console->InfoMemo->document()->begin(); block.isValid(); block = block.next()) {
+        if (!when(block.text().toStdString())) continue;
+        *done = true;
+        action();
+        return;
+      }
     }));
   }
 
