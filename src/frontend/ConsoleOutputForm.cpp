@@ -114,7 +114,18 @@ void TConsoleOutputForm::AddErrorLine(const std::string& text) { AddLine(FError,
 void TConsoleOutputForm::ReplaceErrorLine(const std::string& text) { ReplaceLastLine(FError, text); }
 
 void TConsoleOutputForm::Flush() {
+  // Asked for by someone who heard of a change being shown: the rest waits
+  // for the next frame, or it would land before the lines still on their way.
+  if (FFlushing) {
+    ScheduleFlush();
+    return;
+  }
   FFlushTimer->stop();
+  FFlushing = true;
+  struct TReset {
+    bool& Flag;
+    ~TReset() { Flag = false; }
+  } reset{FFlushing};
   FlushPane(FInfo);
   FlushPane(FError);
 }
@@ -197,7 +208,7 @@ QString TConsoleOutputForm::PaneText(const TPendingLine& line) const {
 void TConsoleOutputForm::FlushPane(TPane& pane) {
   if (pane.Pending.empty() && !pane.DropDocument) return;
   // Taken out before the document changes: whoever watches the pane may add
-  // lines when it hears of the change, and those belong to the next frame.
+  // lines when it hears of a change, and those belong to the next frame.
   std::deque<TPendingLine> lines;
   lines.swap(pane.Pending);
   const bool firstReplacesLast = std::exchange(pane.FirstReplacesLast, false);
@@ -206,20 +217,20 @@ void TConsoleOutputForm::FlushPane(TPane& pane) {
   QPlainTextEdit& memo = *pane.Memo;
   QTextDocument& document = *memo.document();
   const bool follow = ScrolledToBottom(memo);
-  // One change of the document for the whole frame: laying out and telling
-  // the view once instead of once per line is what keeps a flood of short
-  // lines affordable.
-  QTextCursor cursor(&document);
-  cursor.beginEditBlock();
 
   if (dropDocument) {
     pane.DroppedLines += pane.ShownLines;
-    cursor.select(QTextCursor::Document);
-    cursor.removeSelectedText();
     pane.ShownLines = 0;
     pane.MarkShown = false;
+    memo.clear();
   }
 
+  // The frame's lines as one change of the document at its end: laying out
+  // and telling the view once instead of once per line is what keeps a flood
+  // of short lines affordable. The lines dropped at the top are a change of
+  // their own, or the document would take the whole pane for changed.
+  QTextCursor cursor(&document);
+  cursor.beginEditBlock();
   auto line = lines.cbegin();
   if (firstReplacesLast && pane.ShownLines > 0 && line != lines.cend()) {
     // Only the last block is touched, so the cost does not grow with the
@@ -246,19 +257,18 @@ void TConsoleOutputForm::FlushPane(TPane& pane) {
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(added);
   }
+  cursor.endEditBlock();
 
   if (pane.ShownLines > FMaxLines) {
     const std::size_t excess = pane.ShownLines - FMaxLines;
-    const int first = pane.MarkShown ? 1 : 0;
-    cursor.setPosition(document.findBlockByNumber(first).position());
-    cursor.setPosition(document.findBlockByNumber(first + static_cast<int>(excess)).position(),
-                       QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
     pane.ShownLines = FMaxLines;
     pane.DroppedLines += excess;
+    const int first = pane.MarkShown ? 1 : 0;
+    QTextCursor top(document.findBlockByNumber(first));
+    top.setPosition(document.findBlockByNumber(first + static_cast<int>(excess)).position(), QTextCursor::KeepAnchor);
+    top.removeSelectedText();
   }
   if (pane.DroppedLines > 0) ShowDroppedMark(pane);
-  cursor.endEditBlock();
   if (follow) ScrollToBottom(memo);
 }
 
@@ -272,9 +282,11 @@ void TConsoleOutputForm::ShowDroppedMark(TPane& pane) {
     cursor.insertText(text);
     return;
   }
+  pane.MarkShown = true;
+  cursor.beginEditBlock();
   cursor.insertText(text);
   if (pane.ShownLines > 0) cursor.insertBlock();
-  pane.MarkShown = true;
+  cursor.endEditBlock();
 }
 
 }  // namespace ratemill

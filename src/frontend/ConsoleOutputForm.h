@@ -87,6 +87,7 @@ class TConsoleOutputForm : public QWidget {
   TPane FInfo;
   TPane FError;
   QTimer* FFlushTimer = nullptr;
+  bool FFlushing = false;
 
   std::string FMsgLineCut = " [...]";
   // "%1" stands for the number of lines.

@@ -290,17 +290,22 @@ void ConsoleOutputFormTest::changesAreShownOncePerFrameInOrder() {
 }
 
 void ConsoleOutputFormTest::linesAddedByAWatcherAreKept() {
-  // Whoever hears of a change may write to the pane at once; what it writes
-  // comes with the next frame, not lost with the one being shown.
-  TConsoleOutputForm form;
+  // Whoever hears of a change may write to the pane at once, and even ask
+  // for it to be shown; what it writes comes with the next frame, after what
+  // is being shown, and is not lost with it.
+  TConsoleOutputForm form(nullptr, 3);
   connect(form.ErrorMemo, &QPlainTextEdit::textChanged, &form, [&] {
-    if (form.ErrorMemo->document()->lastBlock().text() == "header") form.AddErrorLine("written on hearing it");
+    if (form.ErrorMemo->document()->lastBlock().text() != "header") return;
+    form.AddErrorLine("written on hearing it");
+    form.Flush();
   });
+  form.AddErrorLine("zeroth");
   form.AddErrorLine("first");
+  form.Flush();
   form.AddErrorLine("header");
   form.Flush();
-  QCOMPARE(DocumentLines(form.ErrorMemo), (QStringList{"first", "header"}));
-  QTRY_COMPARE(DocumentLines(form.ErrorMemo), (QStringList{"first", "header", "written on hearing it"}));
+  QCOMPARE(DocumentLines(form.ErrorMemo), (QStringList{"zeroth", "first", "header"}));
+  QTRY_COMPARE(DocumentLines(form.ErrorMemo), (QStringList{Dropped(1), "first", "header", "written on hearing it"}));
 }
 
 void ConsoleOutputFormTest::aHiddenWindowLosesNothing() {
