@@ -73,6 +73,7 @@ void BM_LongLineInPieces(benchmark::State& state) {
       }
       QCoreApplication::processEvents();
     }
+    form.Flush();
     QCoreApplication::processEvents();
     const double used = ThreadCpuSeconds() - start;
     cpu += used;

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "GuiFixture.h"
 #include "TempDir.h"
+#include "frontend/ConsoleOutputForm.h"
 #include "frontend/MainForm.h"
 
 namespace {
@@ -52,6 +54,8 @@ void BM_ResidentSizeOverThreeRuns(benchmark::State& state) {
     ratemill::test::WriteFile(paths.back(), "");
   }
   const auto form = fixture.CreateMainForm();
+  auto* console = new ratemill::TConsoleOutputForm(form.get());
+  form->SetConsoleOutputForm(console);
   form->ComboSampleRate->setCurrentIndex(3);
   form->ComboBits->setCurrentIndex(3);
 
@@ -63,6 +67,8 @@ void BM_ResidentSizeOverThreeRuns(benchmark::State& state) {
       if (form->FileList->count() != 0) state.SkipWithError("the run did not go through the list");
       state.counters["rss_mib_after_run" + std::to_string(run)] = ResidentMiB();
     }
+    state.counters["info_pane_lines"] = console->InfoMemo->document()->blockCount();
+    state.counters["error_pane_lines"] = console->ErrorMemo->document()->blockCount();
     state.counters["rss_mib_growth_run1_to_run3"] =
         state.counters["rss_mib_after_run3"] - state.counters["rss_mib_after_run1"];
   }
