@@ -1,8 +1,11 @@
-// What a batch run adds per file: 200 files through the Start button with a
-// converter that exits at once, against a shell loop calling the same
-// converter for the same 200 files. Both are timed in every iteration, one
-// after the other, so both see the same machine.
+// What a batch run adds per file, and whether that grows with the run: 200
+// and then 5,000 files through the Start button with a converter that exits
+// at once, each against a shell loop calling the same converter for the same
+// files. Run and loop are timed one after the other in every iteration, so
+// both see the same machine. `per_file_growth` is the per-file cost of the
+// long run over that of the short one.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,49 +23,90 @@
 
 namespace {
 
-constexpr int kFiles = 200;
+constexpr int kShortRun = 200;
+constexpr int kLongRun = 5000;
 using Clock = std::chrono::steady_clock;
+
+// A folder of `count` empty sources and the shell loop that converts them.
+struct TSources {
+  TSources(int count, const std::string& appDir) {
+    for (int i = 0; i < count; ++i) {
+      Paths.push_back(Dir / ("f" + std::to_string(i) + ".wav"));
+      ratemill::test::WriteFile(Paths.back(), "");
+    }
+    Loop = "cd '" + appDir + "' && for f in '" + Dir.Path() +
+           "'*.wav; do ./ssrc.exe --rate 48000 --bits 24 --dither 2 \"$f\" \"${f%.wav}_48-24.wav\"; done";
+  }
+  ratemill::test::TTempDir Dir;
+  std::vector<std::string> Paths;
+  std::string Loop;
+};
+
+struct TTimes {
+  double Run = 0;
+  double Loop = 0;
+  double MainThreadCpu = 0;
+};
+
+// CPU of the calling thread alone: what the window spends, without the
+// converters and without the reader threads.
+double ThreadCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_THREAD, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// One run through the window and one shell loop over the same files.
+bool RunBoth(ratemill::TMainForm& form, const TSources& sources, TTimes& times) {
+  for (const std::string& path : sources.Paths) form.FileList->addItem(QString::fromStdString(path));
+  const double cpuStart = ThreadCpuSeconds();
+  const Clock::time_point runStart = Clock::now();
+  form.StartButton->click();
+  const Clock::time_point runEnd = Clock::now();
+  times.MainThreadCpu += ThreadCpuSeconds() - cpuStart;
+  const bool emptied = form.FileList->count() == 0;
+  const bool looped = std::system(sources.Loop.c_str()) == 0;
+  const Clock::time_point loopEnd = Clock::now();
+  times.Run += std::chrono::duration<double>(runEnd - runStart).count();
+  times.Loop += std::chrono::duration<double>(loopEnd - runEnd).count();
+  return emptied && looped;
+}
 
 void BM_BatchRunAgainstShellLoop(benchmark::State& state) {
   ratemill::test::TGuiFixture fixture;
   std::filesystem::create_symlink("/bin/true", fixture.AppDir() + "ssrc.exe");
-  ratemill::test::TTempDir sources;
-  std::vector<std::string> paths;
-  for (int i = 0; i < kFiles; ++i) {
-    paths.push_back(sources / ("f" + std::to_string(i) + ".wav"));
-    ratemill::test::WriteFile(paths.back(), "");
-  }
+  const TSources shortRun(kShortRun, fixture.AppDir());
+  const TSources longRun(kLongRun, fixture.AppDir());
   const auto form = fixture.CreateMainForm();
   form->ComboSampleRate->setCurrentIndex(3);
   form->ComboBits->setCurrentIndex(3);
-  const std::string loop =
-      "cd '" + fixture.AppDir() + "' && for f in '" + sources.Path() +
-      "'*.wav; do ./ssrc.exe --rate 48000 --bits 24 --dither 2 \"$f\" \"${f%.wav}_48-24.wav\"; done";
 
-  double runSeconds = 0, loopSeconds = 0;
+  TTimes shortTimes, longTimes;
   int rounds = 0;
   for (auto _ : state) {
-    for (const std::string& path : paths) form->FileList->addItem(QString::fromStdString(path));
-    const Clock::time_point runStart = Clock::now();
-    form->StartButton->click();
-    const Clock::time_point runEnd = Clock::now();
-    if (form->FileList->count() != 0) state.SkipWithError("the run did not go through the list");
-    if (std::system(loop.c_str()) != 0) state.SkipWithError("the shell loop failed");
-    const Clock::time_point loopEnd = Clock::now();
-
-    const double run = std::chrono::duration<double>(runEnd - runStart).count();
-    state.SetIterationTime(run);
-    runSeconds += run;
-    loopSeconds += std::chrono::duration<double>(loopEnd - runEnd).count();
+    const double before = shortTimes.Run + longTimes.Run;
+    if (!RunBoth(*form, shortRun, shortTimes) || !RunBoth(*form, longRun, longTimes)) {
+      state.SkipWithError("a run did not go through its list, or a shell loop failed");
+      break;
+    }
+    state.SetIterationTime(shortTimes.Run + longTimes.Run - before);
     ++rounds;
   }
-  state.counters["run_ms"] = runSeconds / rounds * 1e3;
-  state.counters["shell_loop_ms"] = loopSeconds / rounds * 1e3;
-  state.counters["run_per_loop"] = runSeconds / loopSeconds;
-  state.counters["overhead_us_per_file"] = (runSeconds - loopSeconds) / rounds / kFiles * 1e6;
+  if (rounds == 0) return;
+  const double shortPerFile = shortTimes.Run / rounds / kShortRun;
+  const double longPerFile = longTimes.Run / rounds / kLongRun;
+  state.counters["ms_per_file_200"] = shortPerFile * 1e3;
+  state.counters["ms_per_file_5000"] = longPerFile * 1e3;
+  state.counters["per_file_growth"] = longPerFile / shortPerFile;
+  state.counters["run_per_loop_200"] = shortTimes.Run / shortTimes.Loop;
+  state.counters["run_per_loop_5000"] = longTimes.Run / longTimes.Loop;
+  state.counters["main_cpu_ms_per_file_200"] = shortTimes.MainThreadCpu / rounds / kShortRun * 1e3;
+  state.counters["main_cpu_ms_per_file_5000"] = longTimes.MainThreadCpu / rounds / kLongRun * 1e3;
+  state.counters["loop_ms_per_file_5000"] = longTimes.Loop / rounds / kLongRun * 1e3;
 }
 
-BENCHMARK(BM_BatchRunAgainstShellLoop)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchRunAgainstShellLoop)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 
 // The runner's share of the above: the same 200 captured starts and waits,
 // without the window around them.
@@ -72,7 +116,7 @@ void BM_RunnerAlone(benchmark::State& state) {
   runner.SetApplicationName("/bin/true");
   runner.SetConsoleOptions({ratemill::TConsoleOption::coRedirect, ratemill::TConsoleOption::coSeparateError});
   for (auto _ : state) {
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < kShortRun; ++i) {
       runner.SetCommandLine(" --rate 48000 --bits 24 --dither 2 \"f" + std::to_string(i) + ".wav\" \"out.wav\"");
       runner.Run();
       while (runner.State() == ratemill::TRunnerState::rsWaiting)

@@ -99,7 +99,10 @@ void TMainForm::StartButtonClick() {
       FConsoleOutputForm->Clear();
       FConsoleOutputForm->show();
     }
-    ProcessRunner.SetConsoleOptions({TConsoleOption::coRedirect, TConsoleOption::coSeparateError});
+    // The panes keep what is shown; a copy of every line in the runner would
+    // only grow with each run and never be read.
+    ProcessRunner.SetConsoleOptions(
+        {TConsoleOption::coRedirect, TConsoleOption::coSeparateError, TConsoleOption::coOwnerData});
     ProcessRunner.StartupInfo().ShowWindow = TRunnerShowWindow::swHide;
   } else {
     ProcessRunner.SetConsoleOptions({});
@@ -229,12 +232,20 @@ void TMainForm::StartButtonClick() {
       ProcessRunner.StartupInfo().Title = title;
       if (FCaptureOutput) {
         FCurrentFile = entry;
-        if (FConsoleOutputForm != nullptr) FConsoleOutputForm->AddInfoLine(kProcessingFile + entry);
+        if (FConsoleOutputForm != nullptr) {
+          FConsoleOutputForm->AddInfoLine(kProcessingFile + entry);
+          // The panes show their changes once per frame; at the file's
+          // boundaries they keep step with the run, so the file is named
+          // before its converter starts and its output is whole before the
+          // next one.
+          FConsoleOutputForm->Flush();
+        }
       }
       ProcessRunner.Run();
       while (ProcessRunner.State() == TRunnerState::rsWaiting) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
       }
+      if (FCaptureOutput && FConsoleOutputForm != nullptr) FConsoleOutputForm->Flush();
     }
 
     if (FDebugMode) boxes.Show(TMessageKind::PlainOk, DebugText(fragments, arguments));

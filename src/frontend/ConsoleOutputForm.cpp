@@ -11,7 +11,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 namespace ratemill {
 namespace {
@@ -20,6 +23,11 @@ constexpr int kClientWidth = 761;
 constexpr int kClientHeight = 429;
 constexpr int kInfoHeight = 270;
 constexpr int kErrorHeight = 156;
+// About one frame of a 60 Hz screen.
+constexpr int kFlushIntervalMs = 16;
+// One character takes at most four bytes in any code page the converter may
+// write, so this many bytes always hold the characters a pane shows.
+constexpr std::size_t kMaxLineBytes = 4 * static_cast<std::size_t>(TConsoleOutputForm::kMaxLineLength);
 
 QPlainTextEdit* MakePane(QWidget* parent, const QColor& background) {
   auto* pane = new QPlainTextEdit(parent);
@@ -39,20 +47,6 @@ QPlainTextEdit* MakePane(QWidget* parent, const QColor& background) {
   return pane;
 }
 
-// The converter's bytes are text in the system's 8-bit code page. A
-// character that the document takes for a block break would split one line
-// into several, and a later rewrite would then replace only its tail; such a
-// character (possible in a path, or in what a converter writes) shows as a
-// blank instead.
-QString PaneText(const std::string& text) {
-  QString line = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-  for (QChar& c : line) {
-    if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1))
-      c = u' ';
-  }
-  return line;
-}
-
 bool ScrolledToBottom(const QPlainTextEdit& pane) {
   const QScrollBar* bar = pane.verticalScrollBar();
   return bar->value() >= bar->maximum();
@@ -65,7 +59,8 @@ void ScrollToBottom(QPlainTextEdit& pane) {
 
 }  // namespace
 
-TConsoleOutputForm::TConsoleOutputForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+TConsoleOutputForm::TConsoleOutputForm(QWidget* parent, std::size_t maxLines)
+    : QWidget(parent, Qt::Window), FMaxLines(std::max<std::size_t>(maxLines, 1)) {
   setWindowTitle("Ratemill  Console Output");
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -91,23 +86,48 @@ TConsoleOutputForm::TConsoleOutputForm(QWidget* parent) : QWidget(parent, Qt::Wi
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(PaneSplitter);
+
+  FInfo.Memo = InfoMemo;
+  FError.Memo = ErrorMemo;
+  FFlushTimer = new QTimer(this);
+  FFlushTimer->setSingleShot(true);
+  FFlushTimer->setInterval(kFlushIntervalMs);
+  connect(FFlushTimer, &QTimer::timeout, this, &TConsoleOutputForm::Flush);
 }
 
 void TConsoleOutputForm::Clear() {
-  InfoMemo->clear();
-  ErrorMemo->clear();
-  FInfoHasLines = false;
-  FErrorHasLines = false;
+  for (TPane* pane : {&FInfo, &FError}) {
+    QPlainTextEdit* memo = pane->Memo;
+    memo->clear();
+    *pane = TPane();
+    pane->Memo = memo;
+  }
+  FFlushTimer->stop();
 }
 
-void TConsoleOutputForm::AddInfoLine(const std::string& text) { AddLine(*InfoMemo, FInfoHasLines, text); }
+void TConsoleOutputForm::AddInfoLine(const std::string& text) { AddLine(FInfo, text); }
 
-void TConsoleOutputForm::ReplaceInfoLine(const std::string& text) { ReplaceLastLine(*InfoMemo, FInfoHasLines, text); }
+void TConsoleOutputForm::ReplaceInfoLine(const std::string& text) { ReplaceLastLine(FInfo, text); }
 
-void TConsoleOutputForm::AddErrorLine(const std::string& text) { AddLine(*ErrorMemo, FErrorHasLines, text); }
+void TConsoleOutputForm::AddErrorLine(const std::string& text) { AddLine(FError, text); }
 
-void TConsoleOutputForm::ReplaceErrorLine(const std::string& text) {
-  ReplaceLastLine(*ErrorMemo, FErrorHasLines, text);
+void TConsoleOutputForm::ReplaceErrorLine(const std::string& text) { ReplaceLastLine(FError, text); }
+
+void TConsoleOutputForm::Flush() {
+  // Asked for by someone who heard of a change being shown: the rest waits
+  // for the next frame, or it would land before the lines still on their way.
+  if (FFlushing) {
+    ScheduleFlush();
+    return;
+  }
+  FFlushTimer->stop();
+  FFlushing = true;
+  struct TReset {
+    bool& Flag;
+    ~TReset() { Flag = false; }
+  } reset{FFlushing};
+  FlushPane(FInfo);
+  FlushPane(FError);
 }
 
 void TConsoleOutputForm::closeEvent(QCloseEvent* event) {
@@ -115,27 +135,158 @@ void TConsoleOutputForm::closeEvent(QCloseEvent* event) {
   hide();
 }
 
-void TConsoleOutputForm::AddLine(QPlainTextEdit& pane, bool& hasLines, const std::string& text) {
-  const bool follow = ScrolledToBottom(pane);
-  QTextCursor cursor(pane.document());
-  cursor.movePosition(QTextCursor::End);
-  if (hasLines) cursor.insertBlock();
-  cursor.insertText(PaneText(text));
-  hasLines = true;
-  if (follow) ScrollToBottom(pane);
+namespace {
+
+// Only the bytes that can be shown are kept, so that a line growing by a
+// piece at a time costs a copy of at most `kMaxLineBytes` per piece.
+void Keep(std::string& bytes, bool& cut, const std::string& text) {
+  const std::size_t size = std::min(text.size(), kMaxLineBytes);
+  bytes.assign(text.data(), size);
+  cut = size < text.size();
 }
 
-void TConsoleOutputForm::ReplaceLastLine(QPlainTextEdit& pane, bool& hasLines, const std::string& text) {
-  if (!hasLines) {
-    AddLine(pane, hasLines, text);
+}  // namespace
+
+void TConsoleOutputForm::AddLine(TPane& pane, const std::string& text) {
+  TPendingLine& line = pane.Pending.emplace_back();
+  Keep(line.Bytes, line.Cut, text);
+  // More new lines than a pane keeps: the oldest of them would be dropped
+  // at the next frame anyway, and so would every line shown now.
+  if (pane.Pending.size() > FMaxLines) {
+    pane.Pending.pop_front();
+    // A newer state of the last shown line is that line, which is counted
+    // with the other shown lines when they go.
+    if (pane.FirstReplacesLast)
+      pane.FirstReplacesLast = false;
+    else
+      ++pane.DroppedLines;
+    pane.DropDocument = true;
+  }
+  ScheduleFlush();
+}
+
+void TConsoleOutputForm::ReplaceLastLine(TPane& pane, const std::string& text) {
+  if (!pane.Pending.empty()) {
+    TPendingLine& line = pane.Pending.back();
+    Keep(line.Bytes, line.Cut, text);
+    ScheduleFlush();
     return;
   }
-  const bool follow = ScrolledToBottom(pane);
-  // Only the last block is touched, so the cost does not grow with the pane.
-  QTextCursor cursor(pane.document()->lastBlock());
-  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  cursor.insertText(PaneText(text));
-  if (follow) ScrollToBottom(pane);
+  if (pane.ShownLines == 0 || pane.DropDocument) {
+    AddLine(pane, text);
+    return;
+  }
+  TPendingLine& line = pane.Pending.emplace_back();
+  Keep(line.Bytes, line.Cut, text);
+  pane.FirstReplacesLast = true;
+  ScheduleFlush();
+}
+
+void TConsoleOutputForm::ScheduleFlush() {
+  if (!FFlushTimer->isActive()) FFlushTimer->start();
+}
+
+// The converter's bytes are text in the system's 8-bit code page. A
+// character that the document takes for a block break would split one line
+// into several, and a later rewrite would then replace only its tail; such a
+// character (possible in a path, or in what a converter writes) shows as a
+// blank instead.
+QString TConsoleOutputForm::PaneText(const TPendingLine& line) const {
+  QString text = QString::fromLocal8Bit(line.Bytes.data(), static_cast<qsizetype>(line.Bytes.size()));
+  for (QChar& c : text) {
+    if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1))
+      c = u' ';
+  }
+  if (!line.Cut && text.size() <= kMaxLineLength) return text;
+  qsizetype length = std::min<qsizetype>(text.size(), kMaxLineLength);
+  // A character outside the basic plane is not cut in two.
+  if (length > 0 && text.at(length - 1).isHighSurrogate()) --length;
+  text.truncate(length);
+  return text + QString::fromStdString(FMsgLineCut);
+}
+
+void TConsoleOutputForm::FlushPane(TPane& pane) {
+  if (pane.Pending.empty() && !pane.DropDocument) return;
+  // Taken out before the document changes: whoever watches the pane may add
+  // lines when it hears of a change, and those belong to the next frame.
+  std::deque<TPendingLine> lines;
+  lines.swap(pane.Pending);
+  const bool firstReplacesLast = std::exchange(pane.FirstReplacesLast, false);
+  const bool dropDocument = std::exchange(pane.DropDocument, false);
+
+  QPlainTextEdit& memo = *pane.Memo;
+  QTextDocument& document = *memo.document();
+  const bool follow = ScrolledToBottom(memo);
+
+  if (dropDocument) {
+    pane.DroppedLines += pane.ShownLines;
+    pane.ShownLines = 0;
+    pane.MarkShown = false;
+    memo.clear();
+  }
+
+  // The frame's lines as one change of the document at its end: laying out
+  // and telling the view once instead of once per line is what keeps a flood
+  // of short lines affordable. The lines dropped at the top are a change of
+  // their own, or the document would take the whole pane for changed.
+  QTextCursor cursor(&document);
+  cursor.beginEditBlock();
+  auto line = lines.cbegin();
+  if (firstReplacesLast && pane.ShownLines > 0 && line != lines.cend()) {
+    // Only the last block is touched, so the cost does not grow with the
+    // pane; a line that grew past what is shown changes nothing.
+    const QString text = PaneText(*line++);
+    const QTextBlock last = document.lastBlock();
+    if (last.text() != text) {
+      cursor.setPosition(last.position());
+      cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+      cursor.insertText(text);
+    }
+  }
+  if (line != lines.cend()) {
+    // The new lines as one text, a block break between them: a line itself
+    // never holds one (see `PaneText`).
+    QString added;
+    bool separate = pane.ShownLines > 0 || pane.MarkShown;
+    for (; line != lines.cend(); ++line) {
+      if (separate) added += QChar::ParagraphSeparator;
+      added += PaneText(*line);
+      separate = true;
+      ++pane.ShownLines;
+    }
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(added);
+  }
+  cursor.endEditBlock();
+
+  if (pane.ShownLines > FMaxLines) {
+    const std::size_t excess = pane.ShownLines - FMaxLines;
+    pane.ShownLines = FMaxLines;
+    pane.DroppedLines += excess;
+    const int first = pane.MarkShown ? 1 : 0;
+    QTextCursor top(document.findBlockByNumber(first));
+    top.setPosition(document.findBlockByNumber(first + static_cast<int>(excess)).position(), QTextCursor::KeepAnchor);
+    top.removeSelectedText();
+  }
+  if (pane.DroppedLines > 0) ShowDroppedMark(pane);
+  if (follow) ScrollToBottom(memo);
+}
+
+void TConsoleOutputForm::ShowDroppedMark(TPane& pane) {
+  const QString text = QString::fromStdString(FMsgLinesDropped).arg(pane.DroppedLines);
+  QTextDocument& document = *pane.Memo->document();
+  QTextCursor cursor(document.firstBlock());
+  if (pane.MarkShown) {
+    if (document.firstBlock().text() == text) return;
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+    return;
+  }
+  pane.MarkShown = true;
+  cursor.beginEditBlock();
+  cursor.insertText(text);
+  if (pane.ShownLines > 0) cursor.insertBlock();
+  cursor.endEditBlock();
 }
 
 }  // namespace ratemill

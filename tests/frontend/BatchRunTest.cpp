@@ -64,8 +64,9 @@ class TEnvironment {
   std::map<std::string, std::optional<std::string>> FSaved;
 };
 
-// The lines of a pane as the user sees them.
+// The lines of a pane as the user sees them once the frame has shown them.
 Lines PaneLines(const QPlainTextEdit* pane) {
+  if (auto* console = qobject_cast<TConsoleOutputForm*>(pane->window())) console->Flush();
   Lines lines;
   for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next())
     lines.push_back(block.text().toStdString());
@@ -159,14 +160,17 @@ class TBench {
   }
 
   // Calls `action` once, when a line of the output pane first satisfies `when`.
+  // The pane shows a frame's lines in one change, so every line is looked at.
   void OnInfoLine(std::function<bool(const std::string&)> when, std::function<void()> action) {
     auto done = std::make_shared<bool>(false);
     Hooks.push_back(QObject::connect(Console->InfoMemo, &QPlainTextEdit::textChanged, Console, [=, this] {
       if (*done) return;
-      const std::string line = Console->InfoMemo->document()->lastBlock().text().toStdString();
-      if (!when(line)) return;
-      *done = true;
-      action();
+      for (QTextBlock block = Console->InfoMemo->document()->begin(); block.isValid(); block = block.next()) {
+        if (!when(block.text().toStdString())) continue;
+        *done = true;
+        action();
+        return;
+      }
     }));
   }
 
