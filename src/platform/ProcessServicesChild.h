@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 #include "platform/ProcessServicesHandle.h"
@@ -29,6 +30,12 @@ class TChildProcess {
   // Blocks until the child ends (then `exitCode` is set and the child is
   // collected) or `stop` is set. Call from one thread at a time.
   TWaitOutcome WaitForEndOrStop(const TStopEvent& stop, std::uint32_t& exitCode);
+
+  // Asks the child to end (and with it the processes of its group, when it
+  // leads one) and forces it to end when it is still there after `grace`.
+  // Returns at once; the forcing waits in the background. A child that has
+  // already ended is left alone. Any thread.
+  void Terminate(std::chrono::milliseconds grace);
 
  private:
   std::intptr_t FId;
