@@ -31,7 +31,8 @@ class TUpDown;
 // The operations are spread over the folders of their subjects:
 //   frontend/MainForm.cpp          layout, FormCreate, FormCloseQuery, temp-file edit
 //   frontend/BatchRun.cpp          StartButtonClick, CancelButtonClick
-//   frontend/ConsoleOutput.cpp     ProcessRunnerRead, ProcessRunnerErrorRead
+//   frontend/ConsoleOutput.cpp     ProcessRunnerRead, ProcessRunnerErrorRead, the run's panes
+//   frontend/MainFormJobs.cpp      ConcurrentJobs
 //   settings/MainFormSettings.cpp  LoadSettings, SaveSettings
 //   files/MainFormFiles.cpp        the file list buttons, drag and drop, output folder
 //   about/MainFormAbout.cpp        InfoButtonClick
@@ -85,6 +86,11 @@ class TMainForm : public QMainWindow {
   // The output folder of `TargetDirectoryEdit` as the path to use.
   std::string TargetDirectory() const;
   void SetTargetDirectory(const std::string& folder);
+
+  // How many converters a capture-mode run keeps going at once (at least 1).
+  int ConcurrentJobs() const;
+  // Sets what `ConcurrentJobs` gives, for tests.
+  void SetConcurrentJobs(int jobs);
 
   // Controls, named as the rest of the program refers to them.
   QGroupBox* GroupOptions = nullptr;
@@ -150,6 +156,9 @@ class TMainForm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // One press of Start, step by step (frontend/BatchRun.h).
+  class TBatchRun;
+
   void CreateControls();
 
   platform::TServices FServices;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ class TScriptedMessageBoxes : public platform::IMessageBoxes {
   void ClearShown() { FShown.clear(); }
   int Unanswered() const { return FUnanswered; }
   std::size_t AnswersLeft() const { return FAnswers.size(); }
+
+  // Called for every box as it is shown, before it is answered: lets a test
+  // look at what else has happened by then.
+  std::function<void(const TShown&)> OnShow;
 
  private:
   std::deque<platform::TMessageAnswer> FAnswers;
