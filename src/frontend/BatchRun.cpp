@@ -1,6 +1,5 @@
 #include "frontend/BatchRun.h"
 
-#include <unistd.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +19,7 @@
 #include "i18n/MessageFormat.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/ProcessServicesChild.h"
 
 namespace ratemill {
 namespace {
@@ -182,7 +182,7 @@ void TMainForm::TBatchRun::Plan() {
   options.BitsText = Text(F.ComboBits->currentText());
   options.OutputFolder = platform::IncludeTrailingPathDelimiter(F.TargetDirectory());
   options.WholeOutputs = F.FCaptureOutput;
-  options.ProcessId = static_cast<std::uint32_t>(::getpid());
+  options.ProcessId = platform::CurrentProcessId();
   FPlan = PlanBatch(FEntries, options, TSystemBatchFiles(), WavHeader());
   FConvert.assign(FPlan.size(), false);
   // Several converters at once only where their output can be shown apart;
@@ -273,9 +273,8 @@ bool TMainForm::TBatchRun::RunJobs() {
     if (F.FCancelRequested) engine.Cancel();
     if (F.FClosing) engine.Close();
   }
-  FAllStarted = engine.StartedJobs() == count && !FStartFailed;
   // A Cancel during the last file changes nothing but the button.
-  return FAllStarted && !F.FClosing;
+  return engine.StartedJobs() == count && !FStartFailed && !F.FClosing;
 }
 
 void TMainForm::TBatchRun::Finish() {

@@ -89,7 +89,6 @@ class TMainForm::TBatchRun : public IBatchObserver {
   std::vector<TBlock> FBlocks;
   int FJobs = 1;
   bool FStartFailed = false;
-  bool FAllStarted = false;
 };
 
 }  // namespace ratemill

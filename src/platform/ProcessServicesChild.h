@@ -43,4 +43,7 @@ class TChildProcess {
   std::atomic<bool> FCollected{false};
 };
 
+// This program's own process id.
+std::uint32_t CurrentProcessId();
+
 }  // namespace ratemill::platform

@@ -124,6 +124,8 @@ void TChildProcess::Terminate(std::chrono::milliseconds grace) {
   }
 }
 
+std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+
 void WaitForChildrenCollected() {
   std::unique_lock lock(gUncollectedLock);
   gAllCollected.wait(lock, [] { return gUncollected == 0; });
