@@ -14,11 +14,11 @@
 #include <QTest>
 #include <QTextBlock>
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
-#include <regex>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -75,8 +75,24 @@ class TEnvironment {
 // compare calls and panes by the output each temporary file stands for;
 // `converterWritesAHiddenTemporaryFile` looks at the names themselves.
 std::string WithOutputNames(const std::string& text) {
-  static const std::regex temporary("/\\.([^/\"]*)\\.ratemill-part-[0-9]+-[0-9]+");
-  return std::regex_replace(text, temporary, "/$1");
+  static const std::string mark = ".ratemill-part-";
+  std::string result;
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find(mark, from)) != std::string::npos;) {
+    // The name runs back to its folder's delimiter and begins with a dot.
+    const std::size_t slash = text.rfind('/', at);
+    std::size_t end = at + mark.size();
+    const std::size_t digits = end;
+    while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '-')) ++end;
+    if (slash == std::string::npos || slash + 1 >= at || text[slash + 1] != '.' || end == digits) {
+      result += text.substr(from, at + mark.size() - from);
+      from = at + mark.size();
+      continue;
+    }
+    result += text.substr(from, slash + 1 - from) + text.substr(slash + 2, at - slash - 2);
+    from = end;
+  }
+  return result + text.substr(from);
 }
 
 // The lines of a pane as the user sees them.
