@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev       # unit tests
   libbenchmark-dev                # benchmarks
   sox                             # the default converter wrapper in tools/
+  parallel                        # the parallel-jobs benchmark's yardstick
   fonts-dejavu-core               # a font for the windows, also offscreen
   clang-format clang-tidy         # the layout check and the lint script
   qt6-translations-l10n           # the toolkit's own texts in German

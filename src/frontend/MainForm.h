@@ -35,7 +35,7 @@ class TUpDown;
 //   frontend/MainFormJobs.cpp      ConcurrentJobs
 //   frontend/MainFormChecks.cpp    CheckAttenuation
 //   frontend/BatchRun.cpp          StartButtonClick, CancelButtonClick
-//   frontend/ConsoleOutput.cpp     ProcessRunnerRead, ProcessRunnerErrorRead
+//   frontend/ConsoleOutput.cpp     ProcessRunnerRead, ProcessRunnerErrorRead, the run's panes
 //   settings/MainFormSettings.cpp  LoadSettings, SaveSettings
 //   files/MainFormFiles.cpp        the file list buttons, drag and drop, output folder
 //   about/MainFormAbout.cpp        InfoButtonClick
@@ -113,6 +113,8 @@ class TMainForm : public QMainWindow {
   // The text of one of the window's messages as `ApplyLanguage` set it;
   // `std::invalid_argument` for a text the window does not keep.
   const std::string& MessageText(TTextId id) const;
+  // Sets the option's value, as a user would.
+  void SetConcurrentJobs(int jobs);
 
   // Controls, named as the rest of the program refers to them.
   QGroupBox* GroupOptions = nullptr;
@@ -162,6 +164,9 @@ class TMainForm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // One press of Start, step by step (frontend/BatchRun.h).
+  class TBatchRun;
+
   void CreateControls();
 
   // State shared by the operations listed above.

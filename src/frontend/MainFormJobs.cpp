@@ -13,4 +13,6 @@ int TMainForm::ConcurrentJobs() const {
   return ConcurrentJobsSpinBox->value();
 }
 
+void TMainForm::SetConcurrentJobs(int jobs) { ConcurrentJobsSpinBox->setValue(jobs); }
+
 }  // namespace ratemill

@@ -42,6 +42,20 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // file left behind when their process died are removed.
 void WriteFileAtomically(const std::string& path, const std::string& content);
 
+// What a path names, symbolic links followed. Asking never opens the file,
+// so a FIFO or a device is named without blocking on it.
+enum class TFileKind { fkMissing, fkRegular, fkFolder, fkFifo, fkDevice, fkSocket, fkOther };
+TFileKind FileKind(const std::string& path);
+
+// Puts `from` in the place of `to` in one step: whoever looks sees the old
+// file or the new one, never a part. Both must be on one file system. Throws
+// `ESystemError` on failure, and then both are as they were.
+void RenameFile(const std::string& from, const std::string& to);
+
+// Removes a file (not a folder); true when it is gone, also when it was
+// never there.
+bool RemoveFile(const std::string& path);
+
 // Path helpers on `PathDelim`.
 std::string ExtractFilePath(const std::string& path);  // folder with its trailing delimiter, or ""
 std::string ExtractFileName(const std::string& path);  // everything after the last delimiter

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -170,6 +171,23 @@ bool ForceDirectories(const std::string& path) {
   }
   return DirectoryExists(path);
 }
+
+TFileKind FileKind(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return TFileKind::fkMissing;
+  if (S_ISREG(info.st_mode)) return TFileKind::fkRegular;
+  if (S_ISDIR(info.st_mode)) return TFileKind::fkFolder;
+  if (S_ISFIFO(info.st_mode)) return TFileKind::fkFifo;
+  if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return TFileKind::fkDevice;
+  if (S_ISSOCK(info.st_mode)) return TFileKind::fkSocket;
+  return TFileKind::fkOther;
+}
+
+void RenameFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) throw ESystemError(errno);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count, THeadReadFault* fault) {
   THeadReadFault ignored;

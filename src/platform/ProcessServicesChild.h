@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 #include "platform/ProcessServicesHandle.h"
@@ -30,10 +31,19 @@ class TChildProcess {
   // collected) or `stop` is set. Call from one thread at a time.
   TWaitOutcome WaitForEndOrStop(const TStopEvent& stop, std::uint32_t& exitCode);
 
+  // Asks the child to end (and with it the processes of its group, when it
+  // leads one) and forces it to end when it is still there after `grace`.
+  // Returns at once; the forcing waits in the background. A child that has
+  // already ended is left alone. Any thread.
+  void Terminate(std::chrono::milliseconds grace);
+
  private:
   std::intptr_t FId;
   TOsHandle FWaitHandle;
   std::atomic<bool> FCollected{false};
 };
+
+// This program's own process id.
+std::uint32_t CurrentProcessId();
 
 }  // namespace ratemill::platform

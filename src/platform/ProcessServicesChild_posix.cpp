@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,6 +82,49 @@ TWaitOutcome TChildProcess::WaitForEndOrStop(const TStopEvent& stop, std::uint32
   CountCollected();
   return TWaitOutcome::woEnded;
 }
+
+namespace {
+
+// True when the process behind `pidfd` has ended (collected or not).
+bool HasEnded(int pidfd, int timeoutMs) {
+  pollfd fd{pidfd, POLLIN, 0};
+  int ready;
+  do {
+    ready = ::poll(&fd, 1, timeoutMs);
+  } while (ready < 0 && errno == EINTR);
+  return ready != 0;
+}
+
+// The pidfd names the child itself, so the signal can never reach a process
+// that got its id after it ended. The group, when the child leads one, holds
+// what it started (a wrapper script's converter), which must end with it.
+void SignalChild(pid_t pid, int pidfd, int signal) {
+  ::kill(-pid, signal);
+  ::syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0);
+}
+
+}  // namespace
+
+void TChildProcess::Terminate(std::chrono::milliseconds grace) {
+  const int pidfd = static_cast<int>(FWaitHandle.Get());
+  if (FCollected.load() || HasEnded(pidfd, 0)) return;
+  const pid_t pid = static_cast<pid_t>(FId);
+  SignalChild(pid, pidfd, SIGTERM);
+  // A descriptor of its own keeps the child nameable after this object goes.
+  const int watch = ::fcntl(pidfd, F_DUPFD_CLOEXEC, 0);
+  if (watch < 0) return;
+  const int graceMs = static_cast<int>(grace.count());
+  try {
+    std::thread([pid, watch, graceMs] {
+      if (!HasEnded(watch, graceMs)) SignalChild(pid, watch, SIGKILL);
+      ::close(watch);
+    }).detach();
+  } catch (...) {
+    ::close(watch);
+  }
+}
+
+std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
 void WaitForChildrenCollected() {
   std::unique_lock lock(gUncollectedLock);

@@ -82,6 +82,8 @@ class TProcessRunner {
   std::uint32_t ExitCode() const { return FExitCode; }
   std::uint32_t ProcessId() const { return FProcessId; }
   std::uint32_t ThreadId() const { return FThreadId; }
+  // The child of the current run, for ending it early; empty when none.
+  const std::shared_ptr<platform::TChildProcess>& Process() const { return FProcess; }
 
   // The readers' own copies of the delivered lines, across runs (kept with
   // `KeepLines` and without `coOwnerData`).

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -12,11 +13,16 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "GuiFixture.h"
 #include "WavFixture.h"
@@ -64,12 +70,37 @@ class TEnvironment {
   std::map<std::string, std::optional<std::string>> FSaved;
 };
 
+// In capture mode the converter writes a hidden temporary file beside the
+// output, which becomes the output when the converter succeeded. The tests
+// compare calls and panes by the output each temporary file stands for;
+// `converterWritesAHiddenTemporaryFile` looks at the names themselves.
+std::string WithOutputNames(const std::string& text) {
+  static const std::string mark = ".ratemill-part-";
+  std::string result;
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find(mark, from)) != std::string::npos;) {
+    // The name runs back to its folder's delimiter and begins with a dot.
+    const std::size_t slash = text.rfind('/', at);
+    std::size_t end = at + mark.size();
+    const std::size_t digits = end;
+    while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '-')) ++end;
+    if (slash == std::string::npos || slash + 1 >= at || text[slash + 1] != '.' || end == digits) {
+      result += text.substr(from, at + mark.size() - from);
+      from = at + mark.size();
+      continue;
+    }
+    result += text.substr(from, slash + 1 - from) + text.substr(slash + 2, at - slash - 2);
+    from = end;
+  }
+  return result + text.substr(from);
+}
+
 // The lines of a pane as the user sees them once the frame has shown them.
 Lines PaneLines(const QPlainTextEdit* pane) {
   if (auto* console = qobject_cast<TConsoleOutputForm*>(pane->window())) console->Flush();
   Lines lines;
   for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next())
-    lines.push_back(block.text().toStdString());
+    lines.push_back(WithOutputNames(block.text().toStdString()));
   return lines;
 }
 
@@ -95,6 +126,7 @@ class TBench {
     Form->UseOldBatchModeCheckbox->setChecked(false);
     Form->PrioComboBox->setCurrentIndex(1);
     Form->TargetDirectoryEdit->setText("");
+    Form->SetConcurrentJobs(1);
     Env.Set("RATEMILL_TC_RECORD", Record);
     Env.Set("RATEMILL_TC_PROGRESS_STEPS", "1");
     Env.Unset("RATEMILL_TC_STDERR_LINES");
@@ -118,8 +150,17 @@ class TBench {
 
   void Start() { Form->StartButton->click(); }
 
-  // The argv of every converter call, in order.
+  // The argv of every converter call, in order, by output names.
   std::vector<Lines> Calls() const {
+    std::vector<Lines> calls = RawCalls();
+    for (Lines& call : calls) {
+      for (std::string& argument : call) argument = WithOutputNames(argument);
+    }
+    return calls;
+  }
+
+  // The argv of every converter call as the converter got it.
+  std::vector<Lines> RawCalls() const {
     std::vector<Lines> calls;
     if (!Exists(Record)) return calls;
     std::istringstream in(test::ReadFile(Record));
@@ -180,6 +221,20 @@ class TBench {
                std::move(action));
   }
 
+  // Calls `action` once, as soon as `count` converters have been started.
+  // Works also while several run, when their lines reach the panes only at
+  // their end: each converter notes its call in the record file as it starts.
+  void WhenStarted(std::size_t count, std::function<void()> action) {
+    if (!Exists(Record)) test::WriteFile(Record, "");
+    auto* watcher = new QFileSystemWatcher({QString::fromStdString(Record)}, Console);
+    auto done = std::make_shared<bool>(false);
+    Hooks.push_back(QObject::connect(watcher, &QFileSystemWatcher::fileChanged, Console, [=, this] {
+      if (*done || RawCalls().size() < count) return;
+      *done = true;
+      action();
+    }));
+  }
+
   // Calls `action` while the converter of `source` runs.
   void WhileConverting(const std::string& source, std::function<void()> action) {
     OnInfoLine([source](const std::string& line) { return line == "Source file : " + source; }, std::move(action));
@@ -228,11 +283,20 @@ class BatchRunTest : public QObject {
   void converterRemovedBeforeStart();
   void unstartableConverterIsReportedAndControlsRestored();
   void fileListChangesDuringTheRun();
-  void closingTheMainWindowStopsBeforeTheNextFile();
+  void converterGoneMidRunEndsTheRunAfterTheRunningOne_data();
+  void converterGoneMidRunEndsTheRunAfterTheRunningOne();
+  void closingTheMainWindowStopsTheRunningConverter_data();
+  void closingTheMainWindowStopsTheRunningConverter();
   void consolePanesHoldTheExactLines();
   void progressRewrittenAHundredTimesIsOneLine();
   void errorHeaders_data();
   void errorHeaders();
+  void converterWritesAHiddenTemporaryFile();
+  void failedConversionKeepsTheExistingOutputAndSaysWhy_data();
+  void failedConversionKeepsTheExistingOutputAndSaysWhy();
+  void threeAtOnceKeepEachFilesBlockWhole();
+  void overwriteQuestionsComeBeforeAnyConverterStarts();
+  void sourcesThatAreNoRegularFilesAreSkippedAndNamed();
   void realConversionThroughTheSoxWrapper_data();
   void realConversionThroughTheSoxWrapper();
 };
@@ -578,13 +642,16 @@ void BatchRunTest::unstartableConverterIsReportedAndControlsRestored() {
   bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
   bench.Start();
 
+  // The box names the program and the file, then gives the system's reason.
   QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
   QCOMPARE(bench.Fixture.Boxes.Shown()[0].Kind, TMessageKind::ErrorOk);
-  QVERIFY2(bench.Fixture.Boxes.Shown()[0].Text.rfind("Systemfehler.  Code: 2.\n", 0) == 0,
-           bench.Fixture.Boxes.Shown()[0].Text.c_str());
+  const std::string expected = "Das Programm " + bench.Fixture.AppDir() +
+                               "ssrc_hp.exe kann nicht gestartet werden.\nDatei: " + a + "\nSystemfehler.  Code: 2.\n";
+  QVERIFY2(bench.Fixture.Boxes.Shown()[0].Text.rfind(expected, 0) == 0, bench.Fixture.Boxes.Shown()[0].Text.c_str());
   QVERIFY(bench.Calls().empty());
   QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
-  QCOMPARE(bench.Form->StatusText(0), bench.ProcessingStatus("a.wav"));
+  // Nothing is being converted any more, so no file is named there.
+  QCOMPARE(bench.Form->StatusText(0), std::string());
   bench.CheckIdle();
 
   // Nothing of the failed run is left in the way of the next one.
@@ -592,6 +659,42 @@ void BatchRunTest::unstartableConverterIsReportedAndControlsRestored() {
   bench.Start();
   QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav")}));
   QVERIFY(bench.ListEntries().empty());
+}
+
+void BatchRunTest::converterGoneMidRunEndsTheRunAfterTheRunningOne_data() {
+  QTest::addColumn<int>("jobs");
+  QTest::newRow("one at a time") << 1;
+  QTest::newRow("two at once") << 2;
+}
+
+void BatchRunTest::converterGoneMidRunEndsTheRunAfterTheRunningOne() {
+  QFETCH(int, jobs);
+  TBench bench;
+  bench.Form->SetConcurrentJobs(jobs);
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  const std::string c = bench.AddSource("c.wav");
+  const std::string d = bench.AddSource("d.wav");
+  // With two at once b starts beside a, so the program goes while b runs.
+  bench.Env.Set("RATEMILL_TC_SLEEP_MS", "300");
+  bench.WhenStarted(jobs, [&] { std::filesystem::remove(bench.Fixture.AppDir() + "ssrc.exe"); });
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
+  bench.Start();
+
+  const std::string next = jobs == 1 ? b : c;
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});
+  const std::string expected = "Das Programm " + bench.Fixture.AppDir() +
+                               "ssrc.exe kann nicht gestartet werden.\nDatei: " + next + "\nSystemfehler.  Code: 2.\n";
+  QVERIFY2(bench.Fixture.Boxes.Shown()[0].Text.rfind(expected, 0) == 0, bench.Fixture.Boxes.Shown()[0].Text.c_str());
+  // What was running when the program went still ends whole; nothing after
+  // the failed file starts, and the run ends like a cancelled one.
+  QCOMPARE(bench.Calls().size(), static_cast<std::size_t>(jobs));
+  QVERIFY(test::ReadWavFormat(bench.Sources / "a_48-24.wav").has_value());
+  QCOMPARE(test::ReadWavFormat(bench.Sources / "b_48-24.wav").has_value(), jobs == 2);
+  QVERIFY(!Exists(bench.Sources / "c_48-24.wav"));
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b, c, d}));
+  QCOMPARE(bench.Form->StatusText(0), std::string());
+  bench.CheckIdle();
 }
 
 void BatchRunTest::fileListChangesDuringTheRun() {
@@ -616,19 +719,42 @@ void BatchRunTest::fileListChangesDuringTheRun() {
   bench.CheckIdle();
 }
 
-void BatchRunTest::closingTheMainWindowStopsBeforeTheNextFile() {
+void BatchRunTest::closingTheMainWindowStopsTheRunningConverter_data() {
+  QTest::addColumn<int>("jobs");
+  QTest::newRow("one at a time") << 1;
+  QTest::newRow("two at once") << 2;
+}
+
+// Closing used to let the running converter finish; now it is stopped at once
+// and leaves nothing behind, while an existing output stays as it was.
+void BatchRunTest::closingTheMainWindowStopsTheRunningConverter() {
+  QFETCH(int, jobs);
   TBench bench;
+  bench.Form->SetConcurrentJobs(jobs);
   const std::string a = bench.AddSource("a.wav");
   const std::string b = bench.AddSource("b.wav");
-  bench.WhileConverting(a, [&] { bench.Form->close(); });
+  const std::string c = bench.AddSource("c.wav");
+  const std::string outA = bench.Sources / "a_48-24.wav";
+  test::WriteFile(outA, "earlier output");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Yes);
+  bench.Env.Set("RATEMILL_TC_SLEEP_MS", "60000");
+  bench.Env.Set("RATEMILL_TC_PROGRESS_STEPS", "600");
+  bench.WhenStarted(jobs, [&] { bench.Form->close(); });
   bench.Start();
 
-  QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, bench.Sources / "a_48-24.wav")}));
-  QVERIFY(test::ReadWavFormat(bench.Sources / "a_48-24.wav").has_value());
-  QVERIFY(!Exists(bench.Sources / "b_48-24.wav"));
+  QCOMPARE(bench.Calls().size(), static_cast<std::size_t>(jobs));
+  QCOMPARE(test::ReadFile(outA), std::string("earlier output"));
+  const std::vector<std::string> left = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(bench.Sources.Path()))
+      names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }();
+  QCOMPARE(left, (std::vector<std::string>{"a.wav", "a_48-24.wav", "b.wav", "c.wav"}));
   QVERIFY(Exists(bench.Fixture.SettingsFile()));
-  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b}));
-  QVERIFY(bench.Fixture.Boxes.Shown().empty());
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b, c}));
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});  // the overwrite question
   bench.CheckIdle();
 }
 
@@ -745,6 +871,187 @@ void BatchRunTest::errorHeaders() {
     }
   }
   QCOMPARE(PaneLines(bench.Console->ErrorMemo), expectedLines);
+}
+
+void BatchRunTest::converterWritesAHiddenTemporaryFile() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  bench.Start();
+
+  const std::string temporary = bench.Sources / (".a_48-24.wav.ratemill-part-" + std::to_string(::getpid()) + "-1");
+  QCOMPARE(bench.RawCalls(), (std::vector<Lines>{TBench::Argv(a, temporary)}));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(bench.Sources.Path()))
+    names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  QCOMPARE(names, (std::vector<std::string>{"a.wav", "a_48-24.wav"}));
+  QVERIFY(test::ReadWavFormat(bench.Sources / "a_48-24.wav").has_value());
+}
+
+void BatchRunTest::failedConversionKeepsTheExistingOutputAndSaysWhy_data() {
+  QTest::addColumn<int>("jobs");
+  QTest::newRow("one at a time") << 1;
+  QTest::newRow("three at once") << 3;
+}
+
+void BatchRunTest::failedConversionKeepsTheExistingOutputAndSaysWhy() {
+  QFETCH(int, jobs);
+  TBench bench;
+  bench.Form->SetConcurrentJobs(jobs);
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  const std::string c = bench.AddSource("c.wav");
+  const std::string outB = bench.Sources / "b_48-24.wav";
+  test::WriteFile(outB, "earlier output");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Yes);
+  bench.Env.Set("RATEMILL_TC_MATCH", "b.wav");
+  bench.Env.Set("RATEMILL_TC_EXIT_CODE", "3");
+  bench.Start();
+
+  QCOMPARE(bench.Calls().size(), std::size_t{3});
+  QCOMPARE(test::ReadFile(outB), std::string("earlier output"));
+  QVERIFY(test::ReadWavFormat(bench.Sources / "a_48-24.wav").has_value());
+  QVERIFY(test::ReadWavFormat(bench.Sources / "c_48-24.wav").has_value());
+  QCOMPARE(PaneLines(bench.Console->ErrorMemo),
+           (Lines{"Error while processing file " + b, "Command line: " + TBench::CommandLine(b, outB),
+                  "No output written to " + outB + ": the converter ended with exit code 3"}));
+  QVERIFY(bench.ListEntries().empty());
+  bench.CheckIdle();
+}
+
+// Three converters at once, each writing to both streams with progress
+// rewritten in place: every file's lines reach the panes as one block.
+void BatchRunTest::threeAtOnceKeepEachFilesBlockWhole() {
+  TBench bench;
+  bench.Form->SetConcurrentJobs(3);
+  std::vector<std::string> sources;
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"}) sources.push_back(bench.AddSource(name));
+  bench.Env.Set("RATEMILL_TC_SLEEP_MS", "300");
+  bench.Env.Set("RATEMILL_TC_PROGRESS_STEPS", "6");
+  bench.Env.Set("RATEMILL_TC_STDERR_LINES", "warning one\nhalf\rall done");
+  const std::string times = bench.Scratch / "times.txt";
+  bench.Env.Set("RATEMILL_TC_TIMES", times);
+  bench.Start();
+
+  // They did run side by side.
+  std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+  std::istringstream in(test::ReadFile(times));
+  std::int64_t start, end;
+  std::string source;
+  while (in >> start >> end >> source) spans.emplace_back(start, end);
+  QCOMPARE(spans.size(), sources.size());
+  std::sort(spans.begin(), spans.end());
+  QVERIFY(spans[1].first < spans[0].second);
+
+  // The output pane: one block per file, its header first, nothing of
+  // another file inside.
+  std::vector<std::string> infoOrder;
+  std::vector<Lines> blocks;
+  for (const std::string& line : PaneLines(bench.Console->InfoMemo)) {
+    if (line.rfind("====>  Processing file: ", 0) == 0) {
+      infoOrder.push_back(line.substr(24));
+      blocks.emplace_back();
+    } else {
+      QVERIFY2(!blocks.empty(), line.c_str());
+      blocks.back().push_back(line);
+    }
+  }
+  QCOMPARE(blocks.size(), sources.size());
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    const std::string& file = infoOrder[i];
+    const std::string output = file.substr(0, file.size() - 4) + "_48-24.wav";
+    const Lines& block = blocks[i];
+    QCOMPARE(block.size(), std::size_t{15});
+    QCOMPARE(block[2], "Source file : " + file);
+    QCOMPARE(block[3], "Destination file : " + output);
+    QVERIFY2(block[11].rfind(" 100% processed", 0) == 0, block[11].c_str());
+    QCOMPARE(block[13], std::string("done"));
+  }
+  std::vector<std::string> sorted = infoOrder;
+  std::sort(sorted.begin(), sorted.end());
+  QCOMPARE(sorted, sources);
+
+  // The error pane: the same files in the same order, each block whole.
+  Lines expectedErrors;
+  for (const std::string& file : infoOrder) {
+    const std::string output = file.substr(0, file.size() - 4) + "_48-24.wav";
+    for (const std::string& line :
+         Lines{"Error while processing file " + file, "Command line: " + TBench::CommandLine(file, output),
+               "warning one", "all done", ""})
+      expectedErrors.push_back(line);
+  }
+  QCOMPARE(PaneLines(bench.Console->ErrorMemo), expectedErrors);
+  QVERIFY(bench.ListEntries().empty());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::overwriteQuestionsComeBeforeAnyConverterStarts() {
+  TBench bench;
+  bench.Form->SetConcurrentJobs(2);
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  const std::string c = bench.AddSource("c.wav");
+  bench.AddSource("a.wav");  // listed twice: one output for two entries
+  const std::string d = bench.AddSource("d.wav");
+  bench.AddSource("a.wav");
+  const std::string outA = bench.Sources / "a_48-24.wav";
+  const std::string outC = bench.Sources / "c_48-24.wav";
+  test::WriteFile(outC, "earlier output");
+  std::vector<std::size_t> callsWhenAsked;
+  bench.Fixture.Boxes.OnShow = [&](const test::TScriptedMessageBoxes::TShown&) {
+    callsWhenAsked.push_back(bench.RawCalls().size());
+  };
+  bench.Fixture.Boxes.Answer(TMessageAnswer::No);   // c: kept
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Yes);  // the second a: after the first
+  bench.Fixture.Boxes.Answer(TMessageAnswer::No);   // the third a: not again
+  bench.Start();
+  bench.Fixture.Boxes.OnShow = nullptr;
+
+  // In list order; the output the first a writes counts as there already.
+  const auto question = [](const std::string& output) {
+    return "Zieldatei " + output + " bereits vorhanden. Überschreiben?";
+  };
+  const auto& shown = bench.Fixture.Boxes.Shown();
+  QCOMPARE(shown.size(), std::size_t{3});
+  QCOMPARE(shown[0].Text, question(outC));
+  QCOMPARE(shown[1].Text, question(outA));
+  QCOMPARE(shown[2].Text, question(outA));
+  QCOMPARE(callsWhenAsked, (std::vector<std::size_t>{0, 0, 0}));
+  // Two run at once, so the calls are noted in either order.
+  std::vector<Lines> calls = bench.Calls();
+  std::sort(calls.begin(), calls.end());
+  std::vector<Lines> expected{TBench::Argv(a, outA), TBench::Argv(a, outA),
+                              TBench::Argv(b, bench.Sources / "b_48-24.wav"),
+                              TBench::Argv(d, bench.Sources / "d_48-24.wav")};
+  std::sort(expected.begin(), expected.end());
+  QCOMPARE(calls, expected);
+  QCOMPARE(test::ReadFile(outC), std::string("earlier output"));
+  QVERIFY(bench.ListEntries().empty());
+  bench.CheckIdle();
+}
+
+void BatchRunTest::sourcesThatAreNoRegularFilesAreSkippedAndNamed() {
+  TBench bench;
+  // The rate kept: a convertible source has its header read for its name.
+  bench.Form->ComboSampleRate->setCurrentIndex(0);
+  const std::string a = bench.AddSource("a.wav", 48000);
+  const std::string fifo = bench.Sources / "fifo.wav";
+  QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+  bench.Form->FileList->addItem(QString::fromStdString(fifo));
+  const std::string folder = bench.Sources / "folder.wav";
+  std::filesystem::create_directory(folder);
+  bench.Form->FileList->addItem(QString::fromStdString(folder));
+  const std::string b = bench.AddSource("b.wav", 48000);
+  bench.Start();
+
+  QCOMPARE(bench.Calls().size(), std::size_t{2});
+  QCOMPARE(bench.Calls()[0].at(bench.Calls()[0].size() - 2), a);
+  QCOMPARE(bench.Calls()[1].at(bench.Calls()[1].size() - 2), b);
+  QCOMPARE(PaneLines(bench.Console->ErrorMemo),
+           (Lines{"Error while processing file " + fifo, "Not converted: it is a FIFO, not a regular file",
+                  "Error while processing file " + folder, "Not converted: it is a folder, not a file"}));
+  QVERIFY(bench.ListEntries().empty());
+  bench.CheckIdle();
 }
 
 void BatchRunTest::realConversionThroughTheSoxWrapper_data() {

@@ -6,6 +6,7 @@ namespace ratemill::test {
 
 platform::TMessageAnswer TScriptedMessageBoxes::Show(platform::TMessageKind kind, const std::string& text) {
   FShown.push_back({kind, text});
+  if (OnShow) OnShow(FShown.back());
   if (FAnswers.empty()) {
     ++FUnanswered;
     return platform::TMessageAnswer::Closed;

@@ -32,6 +32,10 @@ class TScriptedMessageBoxes : public platform::IMessageBoxes {
   int Unanswered() const { return FUnanswered; }
   std::size_t AnswersLeft() const { return FAnswers.size(); }
 
+  // Called for every box as it is shown, before it is answered: lets a test
+  // look at what else has happened by then.
+  std::function<void(const TShown&)> OnShow;
+
  private:
   std::deque<platform::TMessageAnswer> FAnswers;
   std::vector<TShown> FShown;

@@ -17,6 +17,20 @@
 //                               on stderr, exit 255, no output written
 //   RATEMILL_TC_RECORD          file to which each call appends its arguments,
 //                               one per line, followed by a blank line
+//   RATEMILL_TC_TIMES           file to which each call appends one line when it
+//                               ends: "<start ns> <end ns> <source>", steady clock
+//   RATEMILL_TC_BURN_MS         CPU time to burn before writing the output
+//   RATEMILL_TC_IGNORE_TERM     "1": the termination request is ignored, so only a
+//                               forced end stops the converter
+//   RATEMILL_TC_MATCH           when set, the knobs below apply only to sources
+//                               whose path contains this text
+//   RATEMILL_TC_OUTPUT          "empty" or "text": the output written is an empty
+//                               file or text that is no WAV file, with exit code 0
+//   RATEMILL_TC_SIGNAL          signal number by which the converter dies after
+//                               writing its output
+
+#include <signal.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -188,6 +202,40 @@ void Flood(FILE* stream, long bytes) {
   std::fflush(stream);
 }
 
+std::int64_t Now() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
+
+// Busy on purpose: the benchmark needs converters that compete for the cores.
+void Burn(long ms) {
+  const auto cpuNs = [] {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  const std::int64_t until = cpuNs() + static_cast<std::int64_t>(ms) * 1000000;
+  volatile std::uint64_t sink = 0;
+  while (cpuNs() < until) {
+    for (int i = 0; i < 10000; ++i) sink = sink + static_cast<std::uint64_t>(i) * 2654435761u;
+  }
+}
+
+void RecordTimes(std::int64_t start, const std::string& source) {
+  const char* path = std::getenv("RATEMILL_TC_TIMES");
+  if (path == nullptr || *path == '\0') return;
+  // One write of one line, so lines of converters running side by side stay whole.
+  const std::string line = std::to_string(start) + " " + std::to_string(Now()) + " " + source + "\n";
+  if (FILE* out = std::fopen(path, "ab")) {
+    std::fwrite(line.data(), 1, line.size(), out);
+    std::fclose(out);
+  }
+}
+
+bool KnobsApply(const std::string& source) {
+  const char* match = std::getenv("RATEMILL_TC_MATCH");
+  return match == nullptr || *match == '\0' || source.find(match) != std::string::npos;
+}
+
 void WriteStderrLines() {
   const char* text = std::getenv("RATEMILL_TC_STDERR_LINES");
   if (text == nullptr || *text == '\0') return;
@@ -199,6 +247,8 @@ void WriteStderrLines() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::int64_t started = Now();
+  if (const auto ignore = EnvNumber("RATEMILL_TC_IGNORE_TERM"); ignore && *ignore == 1) ::signal(SIGTERM, SIG_IGN);
   Record(argc, argv);
   Out("Ratemill test converter 1.0 (stand-in for ssrc)\n\n");
   const TSettings settings = ParseArguments(argc, argv);
@@ -255,7 +305,18 @@ int main(int argc, char** argv) {
   if (const auto bytes = EnvNumber("RATEMILL_TC_FLOOD_BYTES")) Flood(stdout, *bytes);
   if (const auto bytes = EnvNumber("RATEMILL_TC_FLOOD_STDERR_BYTES")) Flood(stderr, *bytes);
 
-  const long exitCode = EnvNumber("RATEMILL_TC_EXIT_CODE").value_or(0);
+  if (const auto ms = EnvNumber("RATEMILL_TC_BURN_MS")) Burn(*ms);
+
+  const bool knobs = KnobsApply(settings.Input);
+  const long exitCode = knobs ? EnvNumber("RATEMILL_TC_EXIT_CODE").value_or(0) : 0;
+  const char* outputKind = knobs ? std::getenv("RATEMILL_TC_OUTPUT") : nullptr;
+  if (outputKind != nullptr && (std::strcmp(outputKind, "empty") == 0 || std::strcmp(outputKind, "text") == 0)) {
+    std::ofstream out(settings.Output, std::ios::binary | std::ios::trunc);
+    if (std::strcmp(outputKind, "text") == 0) out << "this is no WAV file\n";
+    out.close();
+    RecordTimes(started, settings.Input);
+    return 0;
+  }
   // A data chunk that claims more than the file holds counts for what is there.
   const std::uint64_t fileSize = std::filesystem::file_size(settings.Input, ec);
   const std::uint64_t present = fileSize > input->DataOffset ? fileSize - input->DataOffset : 0;
@@ -269,6 +330,12 @@ int main(int argc, char** argv) {
     Fail("cannot open output file.");
   }
 
+  if (const auto signal = knobs ? EnvNumber("RATEMILL_TC_SIGNAL") : std::nullopt) {
+    ::signal(static_cast<int>(*signal), SIG_DFL);
+    ::raise(static_cast<int>(*signal));
+  }
+
   Out("\npeak : 0.500000 (-6.02dB)\ndone\n");
+  RecordTimes(started, settings.Input);
   return static_cast<int>(exitCode);
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ratemill {
+
+// One conversion as the engine runs it: everything is decided before the run
+// starts, so the engine never looks at an option or a control.
+struct TBatchJob {
+  std::string Source;
+  std::string Output;
+  // Where the converter writes; empty when it writes `Output` itself (the old
+  // batch way). Renamed onto `Output` only when the converter succeeded.
+  std::string TempOutput;
+  std::string ApplicationName;
+  std::string CommandLine;
+  std::string Title;
+  // Temporary files of an earlier, crashed run for the same output; removed
+  // when the run starts.
+  std::vector<std::string> Leftovers;
+};
+
+struct TJobResult {
+  std::uint32_t ExitCode = 0;  // a child ended by a signal reports 128 + its number
+  // The output is in place under its name. False also for a job whose
+  // converter could not write it; `Reason` then says why.
+  bool Accepted = false;
+  std::string Reason;
+};
+
+// What a run tells its owner, always on the main thread and, for one job, in
+// this order: `JobStarting`, then either `JobStartFailed` or any number of
+// output lines followed by `JobEnded`.
+class IBatchObserver {
+ public:
+  virtual ~IBatchObserver() = default;
+  // Just before the converter of job `index` starts.
+  virtual void JobStarting(std::size_t index, const TBatchJob& job) = 0;
+  // The converter could not be started; `message` is the system's reason.
+  // No further job starts after this one.
+  virtual void JobStartFailed(std::size_t index, const TBatchJob& job, const std::string& message) = 0;
+  virtual void JobOutput(std::size_t index, const std::string& s, bool startsOnNewLine) = 0;
+  virtual void JobErrorOutput(std::size_t index, const std::string& s, bool startsOnNewLine) = 0;
+  virtual void JobEnded(std::size_t index, const TBatchJob& job, const TJobResult& result) = 0;
+};
+
+}  // namespace ratemill
