@@ -41,6 +41,7 @@ struct TBench {
     test::WriteWav(Source, 44100, 16, 2, 441);
     Form->FileList->addItem(QString::fromStdString(Source));
     Console->AddInfoLine("earlier info");
+    Console->Flush();
     qputenv("RATEMILL_TC_RECORD", QByteArray::fromStdString(Record));
     qputenv("RATEMILL_TC_PROGRESS_STEPS", "1");
   }
