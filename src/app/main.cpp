@@ -1,12 +1,9 @@
 #include <memory>
 
-#include "about/InfoForm.h"
 #include "about/ProgramPictures.h"
 #include "app/Application.h"
-#include "frontend/ConsoleOutputForm.h"
-#include "frontend/Form3.h"
+#include "app/ProgramWindows.h"
 #include "frontend/MainForm.h"
-#include "i18n/TranslateForm.h"
 #include "platform/AppDir.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
@@ -35,24 +32,9 @@ int main(int argc, char** argv) {
   services.AppDir = platform::GetAppDir();
   services.AppFileName = platform::GetAppFileName();
 
-  TMainForm mainForm(services);
-  if (mainForm.Terminated()) return 0;
+  const ProgramWindows windows = CreateWindows(services);
+  if (windows.Main->Terminated()) return 0;
 
-  // The other windows belong to the main window, so only it stands in the
-  // taskbar and they go with it.
-  auto* form3 = new TForm3(&mainForm);
-  auto* infoForm = new TInfoForm(services, &mainForm);
-  auto* translateForm = new TTranslateForm(services, &mainForm);
-  auto* consoleOutputForm = new TConsoleOutputForm(&mainForm);
-  (void)form3;
-
-  mainForm.SetInfoForm(infoForm);
-  mainForm.SetConsoleOutputForm(consoleOutputForm);
-  infoForm->SetMainForm(&mainForm);
-  infoForm->SetTranslateForm(translateForm);
-  translateForm->SetMainForm(&mainForm);
-  translateForm->SetInfoForm(infoForm);
-
-  mainForm.show();
+  windows.Main->show();
   return application.exec();
 }
