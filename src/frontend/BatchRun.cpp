@@ -132,10 +132,7 @@ void TMainForm::StartButtonClick() {
   options.AttenuationText = Text(AttenuateDBEdit->text());
   options.TwoPass = CheckTwoPass->isChecked();
   options.Normalize = CheckNormalize->isChecked();
-  const QRadioButton* ditherOptions[] = {Dither0Option, Dither1Option, Dither2Option, Dither3Option, Dither4Option};
-  for (int i = 0; i < 5; ++i) {
-    if (ditherOptions[i]->isChecked()) options.DitherIndex = i;
-  }
+  if (const int dither = DitherIndex(); dither >= 0) options.DitherIndex = dither;
   options.NoiseText = Text(NoiseComboBox->currentText());
   options.Fast = CheckFast->isChecked();
   options.TempFile = TempFileCheckBox->isChecked();

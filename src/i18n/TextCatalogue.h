@@ -73,7 +73,8 @@ struct TTextRow {
 const std::array<TTextRow, kTextCount>& TextCatalogue();
 const TTextRow& CatalogueRow(TTextId id);
 
-// The converter's public home page; offered when the converter is missing.
+// The converter's public home page (the one the About window links to);
+// offered when the converter is missing.
 extern const char* const kConverterDownloadAddress;
 
 // The built-in text of "MissingSSRC": holds one "%s" for the program's folder

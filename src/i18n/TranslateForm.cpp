@@ -3,7 +3,6 @@
 #include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
@@ -12,6 +11,7 @@
 #include "about/InfoForm.h"
 #include "frontend/EventGuard.h"
 #include "frontend/MainForm.h"
+#include "frontend/WindowGeometry.h"
 #include "i18n/TextCatalogue.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
@@ -196,10 +196,7 @@ void TTranslateForm::SaveTranslationButtonClick() {
 void TTranslateForm::CancelEditTranslationButtonClick() { reject(); }
 
 void TTranslateForm::showEvent(QShowEvent* event) {
-  if (QScreen* shownOn = screen()) {
-    const QRect available = shownOn->availableGeometry();
-    move(available.center() - QPoint(width() / 2, height() / 2));
-  }
+  CentreOnScreen(*this, screen());
   QDialog::showEvent(event);
   PlaceFixedColumn();
 }
