@@ -20,6 +20,8 @@ TInfoForm::TInfoForm(const platform::TServices& services, QWidget* parent) : QDi
   // Only the close box: no help button, no minimise or maximise.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  // Fixed size, pixel positions and font, as the main window has them and for
+  // the same reason: the layout and its translations were made for them.
   setFixedSize(370, 310);
   QFont font("MS Sans Serif");
   font.setPixelSize(11);

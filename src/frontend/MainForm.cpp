@@ -38,6 +38,12 @@ TMainForm::TMainForm(const platform::TServices& services, QWidget* parent)
   setWindowTitle("Ratemill");
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  // The window keeps its classic fixed size, pixel positions and font, the
+  // font sized in pixels (8 points at 96 dpi) so that no display scaling makes
+  // a caption outgrow its place. Users know where each control stands, and
+  // the translations in language files were written to fit those widths; a
+  // layout that flowed with the texts would move the controls with every
+  // language.
   QFont font("MS Sans Serif");
   font.setPixelSize(11);
   setFont(font);

@@ -79,6 +79,12 @@ extern const char* const kConverterDownloadAddress;
 
 // The built-in text of "MissingSSRC": holds one "%s" for the program's folder
 // and one "[[linebreak]]" marker.
+//
+// Two texts report a missing converter, and both are kept on purpose. This
+// one is shown at start-up, where nothing can work without the converter: it
+// is translatable, names the folder and offers the download page before the
+// program ends. Start checks again, because the file may have gone since; its
+// fixed, untranslated text only refuses that run and leaves the window open.
 std::string MissingSSRCDefault();
 
 // `appDir` (with its trailing delimiter) followed by "language.ini".

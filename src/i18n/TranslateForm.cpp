@@ -42,6 +42,8 @@ TTranslateForm::TTranslateForm(const platform::TServices& services, QWidget* par
   setWindowTitle("Ratemill - Programm übersetzen");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  // Fixed size and a font sized in pixels, as the main window has them and
+  // for the same reason: the layout was made for them.
   setFixedSize(769, 399);
   QFont font("Tahoma");
   font.setPixelSize(11);  // 8 points on a 96 dpi screen
