@@ -1,5 +1,7 @@
 // Start-up's window wiring: which windows exist, who owns them and which
 // window each one reaches, with and without the converter.
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QWidget>
 
@@ -20,6 +22,7 @@ class ProgramWindowsTest : public QObject {
  private slots:
   void everyWindowKnowsThoseItTalksTo();
   void missingConverterCreatesTheMainWindowAlone();
+  void mainAboutAndTranslationWindowsStandInTheMiddleOfTheScreen();
 };
 
 void ProgramWindowsTest::everyWindowKnowsThoseItTalksTo() {
@@ -72,6 +75,35 @@ void ProgramWindowsTest::missingConverterCreatesTheMainWindowAlone() {
   QVERIFY(windows.Main->findChildren<TConsoleOutputForm*>().isEmpty());
   QVERIFY(windows.Main->InfoForm() == nullptr);
   QVERIFY(windows.Main->ConsoleOutputForm() == nullptr);
+}
+
+void ProgramWindowsTest::mainAboutAndTranslationWindowsStandInTheMiddleOfTheScreen() {
+  test::TGuiFixture fixture;
+  fixture.AddConverter();
+  const ProgramWindows windows = CreateWindows(fixture.Services());
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  QVERIFY(screen != nullptr);
+  const QPoint middle = screen->availableGeometry().center();
+  // Placed by the inner size, so the window frame may shift it by its own
+  // width, and halving an odd size by one more pixel.
+  auto centred = [&middle](const QWidget& window) {
+    const QPoint offset = window.geometry().center() - middle;
+    const QPoint frame = window.geometry().topLeft() - window.frameGeometry().topLeft();
+    return qAbs(offset.x()) <= frame.x() + 1 && qAbs(offset.y()) <= frame.y() + 1;
+  };
+
+  // The main window is placed when it is made; the two dialogs each time
+  // they are shown, not over their parent as dialogs otherwise are.
+  QVERIFY(centred(*windows.Main));
+  windows.Main->show();
+  windows.Main->move(0, 0);
+  QVERIFY(QTest::qWaitForWindowExposed(windows.Main.get()));
+  for (QWidget* dialog : std::initializer_list<QWidget*>{windows.InfoForm, windows.TranslateForm}) {
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY2(centred(*dialog), qPrintable(dialog->windowTitle()));
+    dialog->hide();
+  }
 }
 
 QTEST_MAIN(ProgramWindowsTest)
