@@ -2,7 +2,8 @@
 
 namespace ratemill {
 
-// What the About window names and links to, in one place.
+// What the About window names and links to, in one place. The missing-converter
+// message at start-up offers the same converter address.
 //
 // The project has no public home page or mail address of its own yet: the
 // maker's page and the bug-report address are placeholders under the reserved

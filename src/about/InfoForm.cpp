@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 #include "about/AboutAddresses.h"
 #include "about/ClickLabel.h"
@@ -11,24 +10,18 @@
 #include "about/ProgramPictures.h"
 #include "frontend/EventGuard.h"
 #include "frontend/MainForm.h"
+#include "frontend/WindowGeometry.h"
 #include "i18n/TranslateForm.h"
 
 namespace ratemill {
-namespace {
-
-template <typename TWidget>
-TWidget* Place(TWidget* widget, int left, int top, int width, int height) {
-  widget->setGeometry(left, top, width, height);
-  return widget;
-}
-
-}  // namespace
 
 TInfoForm::TInfoForm(const platform::TServices& services, QWidget* parent) : QDialog(parent), FServices(services) {
   setWindowTitle("About Ratemill");
   // Only the close box: no help button, no minimise or maximise.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  // Fixed size, pixel positions and font, as the main window has them and for
+  // the same reason: the layout and its translations were made for them.
   setFixedSize(370, 310);
   QFont font("MS Sans Serif");
   font.setPixelSize(11);
@@ -98,10 +91,7 @@ void TInfoForm::FormCreate() {
 
 void TInfoForm::showEvent(QShowEvent* event) {
   // Centred on the screen, not over the parent as dialogs are by default.
-  if (QScreen* shownOn = screen()) {
-    const QRect available = shownOn->availableGeometry();
-    move(available.center() - QPoint(width() / 2, height() / 2));
-  }
+  CentreOnScreen(*this, screen());
   QDialog::showEvent(event);
 }
 

@@ -1,13 +1,10 @@
 #include <memory>
 
-#include "about/InfoForm.h"
 #include "about/ProgramPictures.h"
 #include "app/Application.h"
 #include "app/DesktopStart.h"
-#include "frontend/ConsoleOutputForm.h"
-#include "frontend/Form3.h"
+#include "app/ProgramWindows.h"
 #include "frontend/MainForm.h"
-#include "i18n/TranslateForm.h"
 #include "platform/AppDir.h"
 #include "platform/ProgramStart.h"
 #include "platform/Services.h"
@@ -43,27 +40,13 @@ int main(int argc, char** argv) {
   TCrashReporting crashReporting(services, reportWindow, *programStarter);
   crashReporting.CatchCrashes();
 
-  TMainForm mainForm(services);
-  if (mainForm.Terminated()) return 0;
+  const ProgramWindows windows = CreateWindows(services);
+  if (windows.Main->Terminated()) return 0;
 
-  // The other windows belong to the main window, so only it stands in the
-  // taskbar and they go with it.
-  auto* form3 = new TForm3(&mainForm);
-  auto* infoForm = new TInfoForm(services, &mainForm);
-  auto* translateForm = new TTranslateForm(services, &mainForm);
-  auto* consoleOutputForm = new TConsoleOutputForm(&mainForm);
-  (void)form3;
-
-  mainForm.SetInfoForm(infoForm);
-  mainForm.SetConsoleOutputForm(consoleOutputForm);
-  infoForm->SetMainForm(&mainForm);
-  infoForm->SetTranslateForm(translateForm);
-  translateForm->SetMainForm(&mainForm);
-  translateForm->SetInfoForm(infoForm);
-
-  mainForm.show();
+  windows.Main->show();
   // The source file of a running batch goes into reports; a crash of the
   // previous run is offered once the main window stands.
+  TMainForm& mainForm = *windows.Main;
   crashReporting.SetCurrentSourceFile([&mainForm] { return mainForm.CurrentFile(); });
   crashReporting.ShowPendingReport();
   return application.exec();

@@ -8,33 +8,9 @@
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/SearchPath.h"
 
 namespace ratemill {
-
-namespace {
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
-std::string FindOnPath(const std::string& searchPath, const std::string& program) {
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = searchPath.find(':', start);
-    std::string folder = searchPath.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    // An empty entry would mean our current folder, which is nobody's choice
-    // of terminal.
-    if (!folder.empty()) {
-      const std::string candidate = platform::IncludeTrailingPathDelimiter(folder) + program;
-      if (IsExecutableFile(candidate)) return candidate;
-    }
-    if (end == std::string::npos) return {};
-    start = end + 1;
-  }
-}
-
-}  // namespace
 
 std::string MakeBatchScript(const std::string& appDir, const std::string& converterName, bool hpChecked,
                             const std::string& arguments) {
@@ -50,7 +26,9 @@ std::string FindTerminal(const std::string& searchPath) {
   // The desktop's chosen terminal first; xterm is the one most often there
   // when no choice was made.
   for (const char* program : {"x-terminal-emulator", "xterm"}) {
-    std::string found = FindOnPath(searchPath, program);
+    // An empty entry would mean our current folder, which is nobody's choice
+    // of terminal.
+    std::string found = platform::FindOnSearchPath(searchPath, program, platform::EmptyPathEntry::kSkip);
     if (!found.empty()) return found;
   }
   return {};

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <cstdlib>
 #include <vector>
 
@@ -125,11 +124,7 @@ bool TMainForm::TBatchRun::Check() {
   options.AttenuationText = Text(F.AttenuateDBEdit->text());
   options.TwoPass = F.CheckTwoPass->isChecked();
   options.Normalize = F.CheckNormalize->isChecked();
-  const QRadioButton* ditherOptions[] = {F.Dither0Option, F.Dither1Option, F.Dither2Option, F.Dither3Option,
-                                         F.Dither4Option};
-  for (int i = 0; i < 5; ++i) {
-    if (ditherOptions[i]->isChecked()) options.DitherIndex = i;
-  }
+  if (const int dither = F.DitherIndex(); dither >= 0) options.DitherIndex = dither;
   options.NoiseText = Text(F.NoiseComboBox->currentText());
   options.Fast = F.CheckFast->isChecked();
   options.TempFile = F.TempFileCheckBox->isChecked();

@@ -15,13 +15,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 
 #include "frontend/EventGuard.h"
 #include "frontend/FilenameEdit.h"
 #include "frontend/UpDown.h"
+#include "frontend/WindowGeometry.h"
 #include "i18n/MessageFormat.h"
 #include "i18n/TextCatalogue.h"
 #include "platform/ErrorHandling.h"
@@ -35,12 +35,6 @@ namespace {
 constexpr int kClientWidth = 472;
 constexpr int kClientHeight = 618;
 
-template <typename W>
-W* Place(W* widget, int left, int top, int width, int height) {
-  widget->setGeometry(left, top, width, height);
-  return widget;
-}
-
 }  // namespace
 
 TMainForm::TMainForm(const platform::TServices& services, QWidget* parent)
@@ -48,6 +42,12 @@ TMainForm::TMainForm(const platform::TServices& services, QWidget* parent)
   setWindowTitle("Ratemill");
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  // The window keeps its classic fixed size, pixel positions and font, the
+  // font sized in pixels (8 points at 96 dpi) so that no display scaling makes
+  // a caption outgrow its place. Users know where each control stands, and
+  // the translations in language files were written to fit those widths; a
+  // layout that flowed with the texts would move the controls with every
+  // language.
   QFont font("MS Sans Serif");
   font.setPixelSize(11);
   setFont(font);
@@ -65,15 +65,29 @@ TMainForm::TMainForm(const platform::TServices& services, QWidget* parent)
   ProcessRunner.StartupInfo().Title = "SSRC running...";
 
   setFixedSize(kClientWidth, kClientHeight);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
-  }
+  CentreOnScreen(*this, QGuiApplication::primaryScreen());
 
   FormCreate();
 }
 
 TMainForm::~TMainForm() = default;
+
+std::array<QRadioButton*, 5> TMainForm::DitherOptions() const {
+  return {Dither0Option, Dither1Option, Dither2Option, Dither3Option, Dither4Option};
+}
+
+int TMainForm::DitherIndex() const {
+  const std::array<QRadioButton*, 5> options = DitherOptions();
+  const auto checked =
+      std::find_if(options.begin(), options.end(), [](const QRadioButton* option) { return option->isChecked(); });
+  return checked == options.end() ? -1 : static_cast<int>(checked - options.begin());
+}
+
+void TMainForm::SetDitherIndex(long index) {
+  const std::array<QRadioButton*, 5> options = DitherOptions();
+  if (index >= 0 && index < static_cast<long>(options.size()))
+    options[static_cast<std::size_t>(index)]->setChecked(true);
+}
 
 void TMainForm::CreateControls() {
   auto* client = new QWidget(this);
@@ -102,13 +116,12 @@ void TMainForm::CreateControls() {
   CheckNormalize = Place(new QCheckBox(GroupOptions), 162, 92, 286, 17);
 
   GroupDither = Place(new QGroupBox(GroupOptions), 10, 116, 436, 118);
-  const char* ditherCaptions[] = {"no", "No noise shaping", "Triangular spectral shape", "ATH based noise shaping",
-                                  "less dither amplitude than type 3"};
-  QRadioButton** ditherOptions[] = {&Dither0Option, &Dither1Option, &Dither2Option, &Dither3Option, &Dither4Option};
-  for (int i = 0; i < 5; ++i) {
-    *ditherOptions[i] = Place(new QRadioButton(ditherCaptions[i], GroupDither), 10, 24 + i * 18, 410, 17);
-  }
-  Dither2Option->setChecked(true);
+  Dither0Option = Place(new QRadioButton("no", GroupDither), 10, 24, 410, 17);
+  Dither1Option = Place(new QRadioButton("No noise shaping", GroupDither), 10, 42, 410, 17);
+  Dither2Option = Place(new QRadioButton("Triangular spectral shape", GroupDither), 10, 60, 410, 17);
+  Dither3Option = Place(new QRadioButton("ATH based noise shaping", GroupDither), 10, 78, 410, 17);
+  Dither4Option = Place(new QRadioButton("less dither amplitude than type 3", GroupDither), 10, 96, 410, 17);
+  SetDitherIndex(2);
 
   CheckFast = Place(new QCheckBox(GroupOptions), 10, 242, 140, 17);
   HPCheckbox = Place(new QCheckBox(GroupOptions), 162, 242, 200, 17);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -115,6 +116,14 @@ class TMainForm : public QMainWindow {
   const std::string& MessageText(TTextId id) const;
   // Sets the option's value, as a user would.
   void SetConcurrentJobs(int jobs);
+
+  // The five dither buttons in the order of the converter's dither types.
+  std::array<QRadioButton*, 5> DitherOptions() const;
+  // The checked dither type, or -1 when no button is checked.
+  int DitherIndex() const;
+  // Checks the button of dither type `index`; any other number (a stored
+  // setting may hold one) leaves the choice as it is.
+  void SetDitherIndex(long index);
 
   // Controls, named as the rest of the program refers to them.
   QGroupBox* GroupOptions = nullptr;

@@ -1,10 +1,11 @@
 #include "i18n/TextCatalogue.h"
 
+#include "about/AboutAddresses.h"
 #include "platform/IniFile.h"
 
 namespace ratemill {
 
-const char* const kConverterDownloadAddress = "https://shibatch.sourceforge.net/";
+const char* const kConverterDownloadAddress = kConverterAddress;
 
 std::string MissingSSRCDefault() {
   return std::string(

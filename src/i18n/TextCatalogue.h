@@ -75,11 +75,18 @@ struct TTextRow {
 const std::array<TTextRow, kTextCount>& TextCatalogue();
 const TTextRow& CatalogueRow(TTextId id);
 
-// The converter's public home page; offered when the converter is missing.
+// The converter's public home page (the one the About window links to);
+// offered when the converter is missing.
 extern const char* const kConverterDownloadAddress;
 
 // The built-in text of "MissingSSRC": holds one "%s" for the program's folder
 // and one "[[linebreak]]" marker.
+//
+// Two texts report a missing converter, and both are kept on purpose. This
+// one is shown at start-up, where nothing can work without the converter: it
+// is translatable, names the folder and offers the download page before the
+// program ends. Start checks again, because the file may have gone since; its
+// fixed, untranslated text only refuses that run and leaves the window open.
 std::string MissingSSRCDefault();
 
 // `dataDir` (with its trailing delimiter) followed by "language.ini".

@@ -3,7 +3,6 @@
 #include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
@@ -12,6 +11,7 @@
 #include "about/InfoForm.h"
 #include "frontend/EventGuard.h"
 #include "frontend/MainForm.h"
+#include "frontend/WindowGeometry.h"
 #include "i18n/TextCatalogue.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
@@ -42,6 +42,8 @@ TTranslateForm::TTranslateForm(const platform::TServices& services, QWidget* par
   setWindowTitle("Ratemill - Programm übersetzen");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  // Fixed size and a font sized in pixels, as the main window has them and
+  // for the same reason: the layout was made for them.
   setFixedSize(769, 399);
   QFont font("Tahoma");
   font.setPixelSize(11);  // 8 points on a 96 dpi screen
@@ -198,10 +200,7 @@ void TTranslateForm::SaveTranslationButtonClick() {
 void TTranslateForm::CancelEditTranslationButtonClick() { reject(); }
 
 void TTranslateForm::showEvent(QShowEvent* event) {
-  if (QScreen* shownOn = screen()) {
-    const QRect available = shownOn->availableGeometry();
-    move(available.center() - QPoint(width() / 2, height() / 2));
-  }
+  CentreOnScreen(*this, screen());
   QDialog::showEvent(event);
   PlaceFixedColumn();
 }

@@ -18,6 +18,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "platform/ProcessServices.h"
+#include "platform/SearchPath.h"
 
 extern char** environ;
 
@@ -57,11 +58,6 @@ std::string CurrentFolder() {
   return buffer.data();
 }
 
-bool IsExecutableFile(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
 // The file to execute: an explicit program relative to our folder, a
 // program named by the command line looked up on PATH when it has no folder.
 std::string ResolveProgram(const std::string& program, bool fromCommandLine) {
@@ -71,18 +67,10 @@ std::string ResolveProgram(const std::string& program, bool fromCommandLine) {
     return CurrentFolder() + "/" + program;
   }
   const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = folders.find(':', start);
-    std::string folder = folders.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (folder.empty()) folder.push_back('.');  // an empty PATH entry is the current folder
-    const std::string candidate = folder + "/" + program;
-    if (IsExecutableFile(candidate)) return candidate;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  throw ESystemError(ENOENT);
+  std::string found =
+      FindOnSearchPath(path ? path : "/usr/local/bin:/usr/bin:/bin", program, EmptyPathEntry::kCurrentFolder);
+  if (found.empty()) throw ESystemError(ENOENT);
+  return found;
 }
 
 int NiceOf(std::uint32_t creationFlags) {

@@ -45,7 +45,7 @@ void StartWorkerThread(std::function<void()> work) {
   const int error = ::pthread_create(&thread, &attributes, &RunWorker, owned.get());
   ::pthread_attr_destroy(&attributes);
   if (error != 0) throw ESystemError(error);
-  owned.release();  // the thread owns it now
+  (void)owned.release();  // the thread owns it now
 }
 
 }  // namespace ratemill::platform

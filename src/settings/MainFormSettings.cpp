@@ -1,7 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QSpinBox>
 
 #include "frontend/FilenameEdit.h"
@@ -40,9 +39,7 @@ void TMainForm::LoadSettings() {
   CheckNormalize->setChecked(settings.ReadBool(kSection, "Normalisieren", false));
   CheckFast->setChecked(settings.ReadBool(kSection, "Schnell", false));
 
-  QRadioButton* const ditherOptions[] = {Dither0Option, Dither1Option, Dither2Option, Dither3Option, Dither4Option};
-  const long dither = settings.ReadInteger(kSection, "Dither", 0);
-  if (dither >= 0 && dither <= 4) ditherOptions[dither]->setChecked(true);
+  SetDitherIndex(settings.ReadInteger(kSection, "Dither", 0));
 
   SetTargetDirectory(settings.ReadString(kSection, "Zielpfad", ""));
 
@@ -74,13 +71,7 @@ void TMainForm::SaveSettings() {
   settings.WriteBool(kSection, "Normalisieren", CheckNormalize->isChecked());
   settings.WriteBool(kSection, "Schnell", CheckFast->isChecked());
 
-  QRadioButton* const ditherOptions[] = {Dither0Option, Dither1Option, Dither2Option, Dither3Option, Dither4Option};
-  for (int i = 0; i < 5; ++i) {
-    if (ditherOptions[i]->isChecked()) {
-      settings.WriteInteger(kSection, "Dither", i);
-      break;
-    }
-  }
+  if (const int dither = DitherIndex(); dither >= 0) settings.WriteInteger(kSection, "Dither", dither);
 
   settings.WriteString(kSection, "Zielpfad", TargetDirectory());
   settings.WriteBool(kSection, "TmpFile", TempFileCheckBox->isChecked());

@@ -68,8 +68,8 @@ TEST(QuoteArgument, SplitGivesBackTheArgument) {
       "a\\\\\\\"b\\\\",
       " leading",
       "trailing ",
-      "Gr\xC3\xBC\xC3\x9F"
-      "e \"zitat\"",
+      // Split in two so that the "e" does not join the last hex escape.
+      std::string("Gr\xC3\xBC\xC3\x9F") + "e \"zitat\"",
   };
   const std::string alphabet = "a \"\\\t";
   std::vector<std::string> level = {""};

@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -169,7 +170,7 @@ class TProgress {
       if (step % 5 == 1 || now - lastEta >= std::chrono::seconds(1)) {
         lastEta = now;
         const double elapsed = std::chrono::duration<double>(now - start).count();
-        const int eta = percent > 0 ? static_cast<int>(elapsed * (100 - percent) / percent + 0.5) : 0;
+        const int eta = percent > 0 ? static_cast<int>(std::lround(elapsed * (100 - percent) / percent)) : 0;
         length += std::snprintf(line + length, sizeof line - length, ", ETA =%4dsec", eta);
       }
       Out(std::string(line, length) + "\r");

@@ -5,29 +5,21 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "about/InfoForm.h"
-#include "frontend/ConsoleOutputForm.h"
+#include "app/ProgramWindows.h"
 #include "frontend/MainForm.h"
-#include "i18n/TranslateForm.h"
 
 namespace ratemill::test {
 
 TAboutWindows::TAboutWindows(const std::string& language, const std::string& programFile) {
   Fixture.AddConverter();
   if (!language.empty()) Fixture.WriteLanguage(language);
-  Main = Fixture.CreateMainForm();
   platform::TServices services = Fixture.Services();
   if (!programFile.empty()) services.AppFileName = programFile;
-  // Owned by the main window, as in the program.
-  Info = new TInfoForm(services, Main.get());
-  Translate = new TTranslateForm(services, Main.get());
-  Console = new TConsoleOutputForm(Main.get());
-  Main->SetInfoForm(Info);
-  Main->SetConsoleOutputForm(Console);
-  Info->SetMainForm(Main.get());
-  Info->SetTranslateForm(Translate);
-  Translate->SetMainForm(Main.get());
-  Translate->SetInfoForm(Info);
+  ProgramWindows windows = CreateWindows(services);
+  Main = std::move(windows.Main);
+  Info = windows.InfoForm;
+  Translate = windows.TranslateForm;
+  Console = windows.ConsoleOutputForm;
 }
 
 TAboutWindows::~TAboutWindows() = default;

@@ -16,9 +16,8 @@ class TTranslateForm;
 
 namespace ratemill::test {
 
-// The main window, the About window, the translation editor and the Console
-// Output window, created and
-// wired as start-up does it, in a program folder of their own. `language`,
+// The program's windows, created and wired by start-up's own `CreateWindows`,
+// in a program folder of their own with the converter present. `language`,
 // when not empty, is written as the language file first; `programFile` is the
 // executable whose version the About window shows.
 class TAboutWindows {
