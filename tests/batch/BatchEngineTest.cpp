@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ScopedEnvironment.h"
 #include "TempDir.h"
 #include "WavFixture.h"
 #include "batch/BatchEngine.h"
@@ -29,7 +30,7 @@ using namespace std::chrono_literals;
 const std::string kConverter = RATEMILL_TEST_CONVERTER;
 
 // Environment variables for the converters of one test; the old values come back.
-class TConverterEnvironment {
+class TConverterEnvironment : public test::TScopedEnvironment {
  public:
   TConverterEnvironment() {
     for (const char* name : {"RATEMILL_TC_SLEEP_MS", "RATEMILL_TC_PROGRESS_STEPS", "RATEMILL_TC_EXIT_CODE",
@@ -39,30 +40,6 @@ class TConverterEnvironment {
     }
     Set("RATEMILL_TC_PROGRESS_STEPS", "2");
   }
-  ~TConverterEnvironment() {
-    for (const auto& [name, value] : FSaved) {
-      if (value)
-        ::setenv(name.c_str(), value->c_str(), 1);
-      else
-        ::unsetenv(name.c_str());
-    }
-  }
-  void Set(const std::string& name, const std::string& value) {
-    Save(name);
-    ::setenv(name.c_str(), value.c_str(), 1);
-  }
-  void Unset(const std::string& name) {
-    Save(name);
-    ::unsetenv(name.c_str());
-  }
-
- private:
-  void Save(const std::string& name) {
-    if (FSaved.count(name)) return;
-    const char* value = std::getenv(name.c_str());
-    FSaved[name] = value ? std::optional<std::string>(value) : std::nullopt;
-  }
-  std::map<std::string, std::optional<std::string>> FSaved;
 };
 
 // Everything the engine tells, in order, with the number of converters

@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 #include "GuiFixture.h"
+#include "ScopedEnvironment.h"
 #include "WavFixture.h"
 #include "frontend/ConsoleOutputForm.h"
 #include "frontend/FilenameEdit.h"
@@ -41,34 +42,7 @@ const char kMissingConverter[] = "Fehler! Datei ssrc.exe nicht im Programmverzei
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-// Sets environment variables for one test and puts the old values back.
-class TEnvironment {
- public:
-  ~TEnvironment() {
-    for (const auto& [name, value] : FSaved) {
-      if (value)
-        qputenv(name.c_str(), QByteArray::fromStdString(*value));
-      else
-        qunsetenv(name.c_str());
-    }
-  }
-  void Set(const std::string& name, const std::string& value) {
-    Save(name);
-    qputenv(name.c_str(), QByteArray::fromStdString(value));
-  }
-  void Unset(const std::string& name) {
-    Save(name);
-    qunsetenv(name.c_str());
-  }
-
- private:
-  void Save(const std::string& name) {
-    if (FSaved.count(name)) return;
-    const char* value = std::getenv(name.c_str());
-    FSaved[name] = value ? std::optional<std::string>(value) : std::nullopt;
-  }
-  std::map<std::string, std::optional<std::string>> FSaved;
-};
+using TEnvironment = test::TScopedEnvironment;
 
 // In capture mode the converter writes a hidden temporary file beside the
 // output, which becomes the output when the converter succeeded. The tests
