@@ -13,6 +13,7 @@
 
 #include "TempDir.h"
 #include "WavFixture.h"
+#include "platform/CodePage.h"
 #include "platform/CommandLine.h"
 #include "platform/DirectorySearch.h"
 #include "platform/Errors.h"
@@ -97,6 +98,22 @@ TEST(WinFileSystem, ReadOnlyFileIsRefusedAndKept) {
   EXPECT_EQ(ReadWholeFile(path), std::optional<std::string>("kept"));
 }
 
+// The OEM conversion is the system's, character for character: checked
+// against the same characters taken through UTF-16 into the OEM code page.
+TEST(WinCodePage, AnsiToOemFollowsTheSystemsCodePages) {
+  for (const char* text : {"plain", "\xE4\xDF\xF6 x", "\xA0\xFF"}) {
+    const std::string ansi = text;
+    const std::u16string wide = AnsiToUtf16(ansi);
+    const std::wstring w(wide.begin(), wide.end());
+    std::string oem(ansi.size() * 4, '\0');
+    oem.resize(::WideCharToMultiByte(CP_OEMCP, 0, w.data(), static_cast<int>(w.size()), oem.data(),
+                                     static_cast<int>(oem.size()), nullptr, nullptr));
+    EXPECT_EQ(Ansi2OEM(ansi), oem) << ansi;
+    EXPECT_EQ(Ansi2OEM(ansi).size(), ansi.size());
+    EXPECT_EQ(Utf16ToAnsi(wide), ansi);
+  }
+}
+
 TEST(WinErrors, MessageCarriesTheSystemTextWithoutTrailingBreak) {
   const std::string message = SystemErrorMessage(ERROR_FILE_NOT_FOUND);
   const std::string head = "Systemfehler.  Code: 2.\n";
@@ -178,8 +195,15 @@ TEST(WinSpawn, AnsiConverterReceivesNamesTheCodePageHolds) {
 
     if (FitsAnsiCodePage(name)) {
       EXPECT_EQ(exitCode, 0u) << errors;
-      EXPECT_NE(said.find("Source file : " + input), std::string::npos) << said;
-      const auto format = test::ReadWavFormat(output);
+      // It names the file back in its own code page.
+      const std::wstring wideInput = Native(input).wstring();
+      EXPECT_NE(said.find("Source file : " + Utf16ToAnsi(std::u16string(wideInput.begin(), wideInput.end()))),
+                std::string::npos)
+          << said;
+      // Read back under a plain name: the fixture reader is narrow too.
+      std::filesystem::remove(Native(dir / "check.wav"));
+      std::filesystem::copy_file(Native(output), Native(dir / "check.wav"));
+      const auto format = test::ReadWavFormat(dir / "check.wav");
       ASSERT_TRUE(format.has_value());
       EXPECT_EQ(format->Rate, 48000u);
       EXPECT_EQ(format->Bits, 24u);
