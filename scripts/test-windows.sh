@@ -26,9 +26,12 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no installer dialogs for .NET or Gecko
 
 # One server for every test start: without it each start pays for a new one.
-wineboot --init >/dev/null 2>&1 || true
+# It is started before anything else of Wine, which would start a short-lived
+# one of its own.
+wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
+wineboot --init >/dev/null 2>&1 || true
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
