@@ -216,6 +216,29 @@ TEST(WinSpawn, AnsiConverterReceivesNamesTheCodePageHolds) {
   WaitForChildrenCollected();
 }
 
+// A converter that takes its arguments in UTF-16 (wmain, _wfopen) receives
+// every name intact, whatever the code pages: the services hand the command
+// line over with CreateProcessW.
+TEST(WinSpawn, WideConverterReceivesEveryNameIntact) {
+  test::TTempDir dir;
+  for (const std::string& name : kNames) {
+    SCOPED_TRACE(name);
+    const std::string input = dir.Path() + "in-" + name;
+    const std::string output = dir.Path() + "out-" + name;
+    WriteFileAtomically(input, "RIFF and the rest of " + name);
+    TSpawnRequest request;
+    request.CommandLine =
+        QuoteArgument(RATEMILL_TEST_WIDE_COPIER) + " " + QuoteArgument(input) + " " + QuoteArgument(output);
+    TSpawnedChild child = SpawnProcess(request);
+    TStopEvent stop;
+    std::uint32_t exitCode = 1234;
+    ASSERT_EQ(child.Process->WaitForEndOrStop(stop, exitCode), TWaitOutcome::woEnded);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(ReadWholeFile(output), std::optional<std::string>("RIFF and the rest of " + name));
+  }
+  WaitForChildrenCollected();
+}
+
 TEST(WinSpawn, MissingProgramRaisesTheSystemsReason) {
   TSpawnRequest request;
   request.CommandLine = "\"C:\\no such folder\\ssrc.exe\" in.wav out.wav";
