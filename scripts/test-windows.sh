@@ -24,6 +24,7 @@ mkdir -p "$build"
 export WINEPREFIX=$(realpath "$build")/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no installer dialogs for .NET or Gecko
+mkdir -p "$WINEPREFIX"
 
 # One server for every test start: without it each start pays for a new one.
 # It is started before anything else of Wine, which would start a short-lived
