@@ -24,6 +24,9 @@ class EIniFileError : public std::runtime_error {
 };
 
 std::string SystemErrorMessage(int code);
+// The system's own text for an error code of this platform (an errno value
+// on POSIX, a GetLastError value on Windows); empty when it has none.
+std::string SystemErrorText(int code);
 [[noreturn]] void RaiseLastOSError(int code);
 
 }  // namespace ratemill::platform

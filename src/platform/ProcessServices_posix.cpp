@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "platform/ProcessServices.h"
+#include "platform/ProcessServicesSystem.h"
 #include "platform/SearchPath.h"
 
 extern char** environ;
@@ -107,11 +107,7 @@ int NiceOf(std::uint32_t creationFlags) {
     }
   }
   // Whatever else we hold, also from other threads' work, stays behind.
-  if (syscall(SYS_close_range, 3u, ~0u, 4u /* CLOSE_RANGE_CLOEXEC */) != 0) {
-    for (int fd = 3; fd < maxFd; ++fd) {
-      if (fd != errorPipe) fcntl(fd, F_SETFD, FD_CLOEXEC);
-    }
-  }
+  MarkCloseOnExecAbove2(maxFd, errorPipe);
   if (flags & creation::kNewProcessGroup) setpgid(0, 0);
   if (flags & (creation::kNewConsole | creation::kDetachedProcess)) setsid();
   setpriority(PRIO_PROCESS, 0, nice);  // a refused raise is no error
@@ -161,7 +157,7 @@ struct TExecArguments {
 
 TPipeEnds CreatePipe() {
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) throw ESystemError(errno);
+  if (OpenCloseOnExecPipe(fds) != 0) throw ESystemError(errno);
   TPipeEnds ends;
   ends.Read.Reset(fds[0]);
   ends.Write.Reset(fds[1]);
@@ -235,7 +231,7 @@ TSpawnedChild SpawnProcess(const TSpawnRequest& request) {
     throw ESystemError(error);
   }
 
-  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  const int pidfd = OpenChildEndDescriptor(pid);
   if (pidfd < 0) {
     const int openError = errno;
     ::kill(pid, SIGKILL);

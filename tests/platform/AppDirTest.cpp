@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/AppDir.h"
+#include "platform/FileSystem.h"
 
 namespace ratemill::platform {
 namespace {
@@ -14,9 +15,10 @@ TEST(AppDir, IsTheFolderOfTheRunningProgram) {
 
   const std::string dir = GetAppDir();
   ASSERT_FALSE(dir.empty());
-  EXPECT_EQ(dir.back(), '/');
+  EXPECT_EQ(dir.back(), PathDelim);
   EXPECT_EQ(dir + std::filesystem::path(fileName).filename().string(), fileName);
-  EXPECT_TRUE(std::filesystem::equivalent(dir, std::filesystem::path(RATEMILL_TEST_BINARY).parent_path()));
+  EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(dir).parent_path(),
+                                          std::filesystem::path(RATEMILL_TEST_BINARY).parent_path()));
 }
 
 }  // namespace

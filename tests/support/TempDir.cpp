@@ -4,17 +4,32 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
 namespace ratemill::test {
 
 TTempDir::TTempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ratemill-test-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  FPath = std::string(buffer.data()) + "/";
+  // A new name each time: create_directory reports an existing folder, so a
+  // folder is never shared with another test or run.
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "ratemill-test-";
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    const std::filesystem::path folder = base / name;
+    std::error_code error;
+    if (std::filesystem::create_directory(folder, error)) {
+      std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
+                                   error);
+      FPath = folder.string() + static_cast<char>(std::filesystem::path::preferred_separator);
+      return;
+    }
+    if (error) throw std::runtime_error("cannot create a folder in " + base.string() + ": " + error.message());
+  }
+  throw std::runtime_error("no free temporary folder name in " + base.string());
 }
 
 TTempDir::~TTempDir() {

@@ -5,7 +5,8 @@
 namespace ratemill::test {
 
 // A fresh folder under the system's temporary folder, removed with all its
-// contents when the object goes. `Path()` ends with '/'.
+// contents when the object goes. `Path()` ends with the platform's folder
+// delimiter ('/' on POSIX, '\\' on Windows).
 class TTempDir {
  public:
   TTempDir();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "TempDir.h"
 #include "frontend/arguments/WavHeaderReader.h"
 #include "platform/CommandLine.h"
+#include "platform/FileSystem.h"
 
 namespace ratemill {
 namespace {
@@ -153,11 +155,17 @@ TEST(MakeOutputPath, NamesFromChosenRateAndBitsWithoutReadingTheSource) {
       {"a.wav", "", "a_48-24.wav"},              // no folder part at all
       {"/in.d/a.wav", "", "/in.d/a_48-24.wav"},  // a dot in the folder is not the name's
   };
+  // The cases are written with '/'; each platform's own delimiter stands in.
+  auto native = [](std::string path) {
+    std::replace(path.begin(), path.end(), '/', platform::PathDelim);
+    return path;
+  };
   const TArgumentFragments f = Chosen("48000");
   for (const auto& c : cases) {
     // Nothing of the source is read: it does not even exist.
     TWavHeaderReader header;
-    EXPECT_EQ(MakeOutputPath(c.Source, c.OutputFolder, f, "24", header), c.Expected) << c.Source;
+    EXPECT_EQ(MakeOutputPath(native(c.Source), native(c.OutputFolder), f, "24", header), native(c.Expected))
+        << c.Source;
     EXPECT_EQ(header.ReadCount(), 0) << c.Source;
   }
 }
