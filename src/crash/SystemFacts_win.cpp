@@ -23,6 +23,10 @@ std::string Demangle(const char* name) {
   return status == 0 && readable ? std::string(readable.get()) : std::string(name);
 }
 
+// Static objects are made on the main thread before `main`, which is how a
+// thread can tell that it is the main one.
+const DWORD gMainThread = ::GetCurrentThreadId();
+
 const char* MachineName() {
   SYSTEM_INFO info{};
   ::GetNativeSystemInfo(&info);
@@ -117,7 +121,8 @@ std::string DemangleStackLine(const std::string& line) {
 std::string CurrentThreadDescription() {
   // A thread's name is a Windows 10 call that older systems and Wine may
   // lack, so it is looked up rather than linked.
-  std::string text = "Thread " + std::to_string(::GetCurrentThreadId());
+  const DWORD id = ::GetCurrentThreadId();
+  std::string text = (id == gMainThread ? "Hauptthread " : "Thread ") + std::to_string(id);
   using TGetThreadDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
   if (const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll")) {
     const auto getDescription = reinterpret_cast<TGetThreadDescription>(
