@@ -170,14 +170,15 @@ bool ForceDirectories(const std::string& path) {
 }
 
 TFileKind FileKind(const std::string& path) {
-  const DWORD attributes = Attributes(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return TFileKind::fkMissing;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return TFileKind::fkFolder;
-  // Named pipes and devices answer to their own names ("\\.\\pipe\\x",
-  // "NUL"); they are never opened here, only named.
+  // Named pipes and devices answer to their own names (\\.\pipe\x);
+  // the system keeps no attributes for them, so they are named by that
+  // prefix and never opened here.
   if (path.rfind("\\\\.\\", 0) == 0) {
     return path.compare(4, 5, "pipe\\") == 0 ? TFileKind::fkFifo : TFileKind::fkDevice;
   }
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return TFileKind::fkMissing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return TFileKind::fkFolder;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return TFileKind::fkDevice;
   return TFileKind::fkRegular;
 }
