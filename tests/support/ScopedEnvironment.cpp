@@ -11,7 +11,7 @@ void SetVariable(const std::string& name, const std::string& value) {
 #ifdef _WIN32
   ::_putenv_s(name.c_str(), value.c_str());
 #else
-  SetVariable(name, value);
+  ::setenv(name.c_str(), value.c_str(), 1);
 #endif
 }
 
@@ -19,7 +19,7 @@ void UnsetVariable(const std::string& name) {
 #ifdef _WIN32
   ::_putenv_s(name.c_str(), "");
 #else
-  UnsetVariable(name);
+  ::unsetenv(name.c_str());
 #endif
 }
 
