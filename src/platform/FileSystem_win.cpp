@@ -85,6 +85,60 @@ bool WriteFully(HANDLE file, const char* data, std::size_t count) {
 
 std::atomic<unsigned> gTempCounter{0};
 
+// The name of a temporary file beside `base` while it is being replaced,
+// carrying the writer's process id so that a leftover can be told from a
+// write in progress.
+std::string TempFilePrefix(const std::string& base) { return "~" + base + ".tmp"; }
+
+// The writer's process id when `name` is one of our temporary files for
+// `base` ("<prefix><pid>-<counter>"), 0 otherwise.
+DWORD TempFileOwner(const std::string& name, const std::string& base) {
+  const std::string prefix = TempFilePrefix(base);
+  if (name.size() < prefix.size() || ::CompareStringOrdinal(Utf8ToWide(name.substr(0, prefix.size())).c_str(), -1,
+                                                            Utf8ToWide(prefix).c_str(), -1, TRUE) != CSTR_EQUAL) {
+    return 0;
+  }
+  auto digits = [&name](std::size_t from) {
+    std::size_t to = from;
+    while (to < name.size() && name[to] >= '0' && name[to] <= '9') ++to;
+    return to;
+  };
+  const std::size_t pidEnd = digits(prefix.size());
+  if (pidEnd == prefix.size() || pidEnd - prefix.size() > 9 || pidEnd >= name.size() || name[pidEnd] != '-') return 0;
+  const std::size_t counterEnd = digits(pidEnd + 1);
+  if (counterEnd == pidEnd + 1 || counterEnd != name.size()) return 0;
+  return static_cast<DWORD>(std::stoul(name.substr(prefix.size(), pidEnd - prefix.size())));
+}
+
+// True while the process `id` runs. A process we may not open exists too.
+bool ProcessRuns(DWORD id) {
+  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+  if (process == nullptr) return ::GetLastError() != ERROR_INVALID_PARAMETER;
+  const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  ::CloseHandle(process);
+  return running;
+}
+
+// Removes what earlier writes of `base` left in `folder` when they were killed
+// between creating their temporary file and renaming it. A file of a process
+// that still runs may be a write in progress and stays; so do our own, since
+// another thread of ours may be writing.
+void RemoveLeftoverTempFiles(const std::string& folder, const std::string& base) {
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern = Utf8ToWide((folder.empty() ? std::string(".\\") : folder) + "*");
+  const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    // Only plain files of that name are ours; anything else someone put there.
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::string name = WideToUtf8(found.cFileName);
+    const DWORD owner = TempFileOwner(name, base);
+    if (owner == 0 || owner == ::GetCurrentProcessId() || ProcessRuns(owner)) continue;
+    ::DeleteFileW(Utf8ToWide(folder + name).c_str());
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -115,11 +169,57 @@ bool ForceDirectories(const std::string& path) {
   return DirectoryExists(path);
 }
 
-std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count) {
+TFileKind FileKind(const std::string& path) {
+  // Named pipes and devices answer to their own names (\\.\pipe\x);
+  // the system keeps no attributes for them, so they are named by that
+  // prefix and never opened here.
+  if (path.rfind("\\\\.\\", 0) == 0) {
+    return path.compare(4, 5, "pipe\\") == 0 ? TFileKind::fkFifo : TFileKind::fkDevice;
+  }
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return TFileKind::fkMissing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return TFileKind::fkFolder;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return TFileKind::fkDevice;
+  return TFileKind::fkRegular;
+}
+
+void RenameFile(const std::string& from, const std::string& to) {
+  // Windows replaces the target in one step only when asked to; written
+  // through, so the new name is on disk when we return.
+  if (!::MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw ESystemError(LastError());
+  }
+}
+
+bool RemoveFile(const std::string& path) {
+  if (::DeleteFileW(Utf8ToWide(path).c_str())) return true;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::size_t ReadFileHead(const std::string& path, void* buffer, std::size_t count, THeadReadFault* fault) {
+  THeadReadFault ignored;
+  THeadReadFault& result = fault != nullptr ? *fault : ignored;
+  result = THeadReadFault::CannotOpen;
+  // A folder cannot be opened as a file at all, but it is not missing.
+  const DWORD attributes = Attributes(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    result = THeadReadFault::NotRegularFile;
+    return 0;
+  }
   TFileHandle file(OpenForReading(path));
   if (!file.Valid()) return 0;
+  // A pipe or a console would block the read until someone writes; only a
+  // disk file is read.
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
+    result = THeadReadFault::NotRegularFile;
+    return 0;
+  }
   std::size_t done = 0;
-  return ReadFully(file.Get(), static_cast<char*>(buffer), count, done) ? done : 0;
+  if (!ReadFully(file.Get(), static_cast<char*>(buffer), count, done)) return 0;
+  result = THeadReadFault::None;
+  return done;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -153,7 +253,7 @@ void WriteFileAtomically(const std::string& path, const std::string& content) {
   std::string tempName;
   TFileHandle file;
   for (int attempt = 0; attempt < 100 && !file.Valid(); ++attempt) {
-    tempName = folder + "~" + base + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
+    tempName = folder + TempFilePrefix(base) + std::to_string(::GetCurrentProcessId()) + "-" +
                std::to_string(gTempCounter.fetch_add(1));
     file = TFileHandle(::CreateFileW(Utf8ToWide(tempName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -181,6 +281,10 @@ void WriteFileAtomically(const std::string& path, const std::string& content) {
   // on disk when we return.
   if (!::MoveFileExW(wideTemp.c_str(), Utf8ToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     fail(LastError());
+
+  // Only after a write went through: the leftovers are of no use to anyone,
+  // and removing them must not stand in the way of the write itself.
+  RemoveLeftoverTempFiles(folder, base);
 }
 
 }  // namespace ratemill::platform

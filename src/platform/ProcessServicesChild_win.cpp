@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "platform/ProcessServices.h"
 #include "platform/ProcessServicesChild.h"
@@ -22,6 +23,23 @@ void CountCollected() {
 }
 
 HANDLE AsHandle(const TOsHandle& handle) { return reinterpret_cast<HANDLE>(handle.Get()); }
+
+// The exit code of a child we had to force, as a crash of it would report.
+constexpr UINT kForcedExitCode = 1;
+
+struct TCloseRequest {
+  DWORD ProcessId;
+  bool Asked;
+};
+
+// Asks each top-level window of the process to close, as its user would.
+BOOL CALLBACK AskWindowToClose(HWND window, LPARAM param) {
+  auto* request = reinterpret_cast<TCloseRequest*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == request->ProcessId && ::PostMessageW(window, WM_CLOSE, 0, 0)) request->Asked = true;
+  return TRUE;
+}
 
 }  // namespace
 
@@ -48,6 +66,42 @@ TWaitOutcome TChildProcess::WaitForEndOrStop(const TStopEvent& stop, std::uint32
   if (!FCollected.exchange(true)) CountCollected();
   return TWaitOutcome::woEnded;
 }
+
+void TChildProcess::Terminate(std::chrono::milliseconds grace) {
+  const HANDLE process = AsHandle(FWaitHandle);
+  if (FCollected.load() || ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return;
+  // Windows has no polite signal for a console program without a window: a
+  // Ctrl+Break reaches only processes on our own console, and the converter
+  // runs on a hidden one of its own. A child with windows is asked to close
+  // them and gets the grace time; one without any has nobody to ask, and
+  // waiting would only delay its end, so it is ended at once.
+  TCloseRequest request{static_cast<DWORD>(FId), false};
+  ::EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
+  if (!request.Asked || grace.count() <= 0) {
+    ::TerminateProcess(process, kForcedExitCode);
+    return;
+  }
+  // A handle of its own keeps the child nameable after this object goes,
+  // and the id can never reach a process that got it after the child ended.
+  HANDLE watch = nullptr;
+  if (!::DuplicateHandle(::GetCurrentProcess(), process, ::GetCurrentProcess(), &watch, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    ::TerminateProcess(process, kForcedExitCode);
+    return;
+  }
+  const DWORD graceMs = static_cast<DWORD>(grace.count());
+  try {
+    std::thread([watch, graceMs] {
+      if (::WaitForSingleObject(watch, graceMs) == WAIT_TIMEOUT) ::TerminateProcess(watch, kForcedExitCode);
+      ::CloseHandle(watch);
+    }).detach();
+  } catch (...) {
+    ::TerminateProcess(watch, kForcedExitCode);
+    ::CloseHandle(watch);
+  }
+}
+
+std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::GetCurrentProcessId()); }
 
 void WaitForChildrenCollected() {
   std::unique_lock lock(gUncollectedLock);

@@ -129,7 +129,8 @@ class BatchEngine : public ::testing::Test {
   // The names in the output folder, sorted: shows any temporary file left.
   std::vector<std::string> OutputNames() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Out.Path())) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(Out.Path()))
+      names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }

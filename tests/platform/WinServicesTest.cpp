@@ -19,6 +19,7 @@
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessServices.h"
+#include "platform/SearchPath.h"
 
 namespace ratemill::platform {
 namespace {
@@ -81,6 +82,109 @@ TEST(WinFileSystem, MissingFilesAndFolders) {
   EXPECT_FALSE(TDirectorySearch(dir / "missing").IsOpen());
   EXPECT_FALSE(FileExists(dir.Path()));
   EXPECT_TRUE(DirectoryExists(dir.Path()));
+}
+
+// What a path names, and what a head read makes of it: only a disk file is
+// read; a pipe is refused before a read could wait for its writer.
+TEST(WinFileSystem, KindsAndHeadReadsTellWhatIsNoDiskFile) {
+  test::TTempDir dir;
+  WriteFileAtomically(dir / "a.wav", "RIFF1234");
+  const std::string pipeName = "\\\\.\\pipe\\ratemill-head-" + std::to_string(::GetCurrentProcessId());
+  const HANDLE server =
+      ::CreateNamedPipeW(Native(pipeName).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  struct TCase {
+    std::string Path;
+    TFileKind Kind;
+    THeadReadFault Fault;
+    std::string Head;
+  };
+  const TCase cases[] = {
+      {dir / "a.wav", TFileKind::fkRegular, THeadReadFault::None, "RIFF"},
+      {dir.Path(), TFileKind::fkFolder, THeadReadFault::NotRegularFile, ""},
+      {dir / "missing.wav", TFileKind::fkMissing, THeadReadFault::CannotOpen, ""},
+      {pipeName, TFileKind::fkFifo, THeadReadFault::NotRegularFile, ""},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(FileKind(c.Path), c.Kind) << c.Path;
+    char head[4] = {};
+    THeadReadFault fault = THeadReadFault::None;
+    const std::size_t read = ReadFileHead(c.Path, head, sizeof head, &fault);
+    EXPECT_EQ(fault, c.Fault) << c.Path;
+    EXPECT_EQ(std::string(head, read), c.Head) << c.Path;
+  }
+  ::CloseHandle(server);
+}
+
+TEST(WinFileSystem, RenameReplacesWholeAndAFailureLeavesBothAsTheyWere) {
+  test::TTempDir dir;
+  const std::string from = dir / "\xE4\xB8\xAD.tmp";
+  const std::string to = dir / "\xE4\xB8\xAD.wav";
+  WriteFileAtomically(from, "new");
+  WriteFileAtomically(to, "old output");
+  RenameFile(from, to);
+  EXPECT_EQ(ReadWholeFile(to), std::optional<std::string>("new"));
+  EXPECT_EQ(FileKind(from), TFileKind::fkMissing);
+
+  try {
+    RenameFile(from, to);
+    ADD_FAILURE() << "a missing file was renamed";
+  } catch (const ESystemError& e) {
+    EXPECT_EQ(e.Code(), ERROR_FILE_NOT_FOUND);
+  }
+  EXPECT_EQ(ReadWholeFile(to), std::optional<std::string>("new"));
+
+  EXPECT_TRUE(RemoveFile(to));
+  EXPECT_EQ(FileKind(to), TFileKind::fkMissing);
+  EXPECT_TRUE(RemoveFile(to)) << "a file that is not there is gone";
+  EXPECT_FALSE(RemoveFile(dir.Path())) << "a folder is not removed";
+}
+
+// A write removes what killed writers of the same file left behind, and
+// nothing else: not a write in progress of a running process, not the
+// leftovers of another file.
+TEST(WinFileSystem, AWriteRemovesOnlyTheLeftoversOfDeadWritersOfThatFile) {
+  test::TTempDir dir;
+  const std::string own = std::to_string(::GetCurrentProcessId());
+  // No process gets an id this high, and it is not a multiple of four.
+  const std::string dead = "999999997";
+  struct TCase {
+    std::string Name;
+    bool Removed;
+  };
+  const TCase cases[] = {
+      {"~Ratemill.ini.tmp" + dead + "-0", true},
+      {"~ratemill.INI.tmp" + dead + "-3", true},  // Windows names ignore case
+      {"~Ratemill.ini.tmp" + own + "-0", false},
+      {"~Other.ini.tmp" + dead + "-0", false},
+      {"~Ratemill.ini.tmp" + dead + "-", false},
+      {"~Ratemill.ini.tmp" + dead + "-0.bak", false},
+  };
+  for (const TCase& c : cases) WriteFileAtomically(dir / c.Name, "left");
+  WriteFileAtomically(dir / "Ratemill.ini", "[Main]\n");
+  for (const TCase& c : cases) EXPECT_EQ(FileKind(dir / c.Name) == TFileKind::fkMissing, c.Removed) << c.Name;
+  EXPECT_EQ(ReadWholeFile(dir / "Ratemill.ini"), std::optional<std::string>("[Main]\n"));
+}
+
+// Entries are separated by ';'; an entry may be quoted; only a file that
+// holds a program counts, not a folder or a text file of that name.
+TEST(WinSearchPath, FindsTheFirstFolderThatHoldsTheProgram) {
+  test::TTempDir dir;
+  for (const char* folder : {"folder", "text", "prog; one", "prog2"}) ASSERT_TRUE(ForceDirectories(dir / folder));
+  ASSERT_TRUE(ForceDirectories(dir.Path() + "folder" + PathDelim + "tool.exe"));
+  WriteFileAtomically(dir.Path() + "text" + PathDelim + "tool.exe", "not a program");
+  for (const char* folder : {"prog; one", "prog2"}) {
+    ASSERT_TRUE(::CopyFileW(Native(RATEMILL_TEST_BINARY).c_str(),
+                            Native(dir.Path() + folder + PathDelim + "tool.exe").c_str(), FALSE));
+  }
+  const std::string searchPath =
+      dir / "missing" + ";;" + dir / "folder" + ";" + dir / "text" + ";\"" + dir / "prog; one" + "\";" + dir / "prog2";
+  EXPECT_EQ(FindOnSearchPath(searchPath, "tool.exe", EmptyPathEntry::kSkip),
+            dir.Path() + "prog; one" + PathDelim + "tool.exe");
+  EXPECT_EQ(FindOnSearchPath(dir / "folder" + ";" + dir / "text", "tool.exe", EmptyPathEntry::kSkip), "");
+  EXPECT_TRUE(IsExecutableFile(RATEMILL_TEST_BINARY));
+  EXPECT_FALSE(IsExecutableFile(dir.Path() + "text" + PathDelim + "tool.exe"));
+  EXPECT_FALSE(IsExecutableFile(dir.Path() + "folder" + PathDelim + "tool.exe"));
 }
 
 TEST(WinFileSystem, ReadOnlyFileIsRefusedAndKept) {

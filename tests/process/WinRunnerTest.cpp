@@ -76,6 +76,7 @@ TEST_P(WinRunner, CapturesBothStreamsAndTheExitCode) {
                           platform::QuoteArgument(temp / "in.wav") + " " + platform::QuoteArgument(temp / "out.wav"));
     runner.SetEnvironment(EnvironmentWith(c.Knobs));
     runner.SetConsoleOptions({O::coRedirect, O::coSeparateError});
+    runner.SetKeepLines(true);
     runner.SetOnTerminate([&ends](TProcessRunner&, std::uint32_t code) { ends.push_back(code); });
     runner.Run();
     queue.ProcessUntil([&runner] { return runner.State() != TRunnerState::rsWaiting; });

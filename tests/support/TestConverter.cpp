@@ -45,6 +45,7 @@
 #include <thread>
 #include <vector>
 
+#include "EndBySignal.h"
 #include "WavFixture.h"
 
 namespace {
@@ -332,8 +333,7 @@ int main(int argc, char** argv) {
   }
 
   if (const auto signal = knobs ? EnvNumber("RATEMILL_TC_SIGNAL") : std::nullopt) {
-    ::signal(static_cast<int>(*signal), SIG_DFL);
-    ::raise(static_cast<int>(*signal));
+    ratemill::test::EndBySignal(static_cast<int>(*signal));
   }
 
   Out("\npeak : 0.500000 (-6.02dB)\ndone\n");
