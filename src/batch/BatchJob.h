@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "frontend/arguments/WavHeaderReader.h"
 
 namespace ratemill {
 
@@ -21,14 +24,28 @@ struct TBatchJob {
   // Temporary files of an earlier, crashed run for the same output; removed
   // when the run starts.
   std::vector<std::string> Leftovers;
+  // What the output must be: the rate and bits the run chose, 0 where the
+  // source's are kept. An output that differs is not accepted.
+  TWavFormat Chosen;
+  // What the output's name says it is; a kept rate or bit depth that differs
+  // from it is accepted with a warning.
+  TWavFormat Named;
 };
 
 struct TJobResult {
   std::uint32_t ExitCode = 0;  // a child ended by a signal reports 128 + its number
+  // The signal that ended the converter; 0 when it exited by itself.
+  int Signal = 0;
   // The output is in place under its name. False also for a job whose
   // converter could not write it; `Reason` then says why.
   bool Accepted = false;
   std::string Reason;
+  // The output's rate and bits as read back from the written file.
+  std::optional<TWavFormat> Format;
+  // Not empty: accepted, but something is not as it should be (the converter
+  // wrote to its error output, or a kept rate or bit depth differs from what
+  // the output's name says).
+  std::string Warning;
 };
 
 // What a run tells its owner, always on the main thread and, for one job, in

@@ -50,6 +50,9 @@ struct TPlannedEntry {
   int SameOutputBefore = -1;
   // Not empty: the source is no regular file and is never handed on.
   std::string SkipReason;
+  // The source's audio data size in bytes, which weighs the file in the
+  // run's progress.
+  std::uint64_t DataSize = 0;
   // Not empty: the source's header was needed for the output's name and
   // could not be read; the name falls back on the last header read.
   std::string HeaderProblem;
