@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/TempFileNames.h"
+
 namespace ratemill::platform {
 
 std::string ExtractFilePath(const std::string& path) {
@@ -15,6 +17,20 @@ std::string ExtractFileName(const std::string& path) {
 std::string IncludeTrailingPathDelimiter(const std::string& path) {
   if (path.empty() || path.back() == PathDelim) return path;
   return path + PathDelim;
+}
+
+std::uint32_t TempFileWriter(const std::string& name, std::size_t prefixSize) {
+  auto digits = [&name](std::size_t from) {
+    std::size_t to = from;
+    while (to < name.size() && name[to] >= '0' && name[to] <= '9') ++to;
+    return to;
+  };
+  if (prefixSize > name.size()) return 0;
+  const std::size_t pidEnd = digits(prefixSize);
+  if (pidEnd == prefixSize || pidEnd - prefixSize > 9 || pidEnd >= name.size() || name[pidEnd] != '-') return 0;
+  const std::size_t counterEnd = digits(pidEnd + 1);
+  if (counterEnd == pidEnd + 1 || counterEnd != name.size()) return 0;
+  return static_cast<std::uint32_t>(std::stoul(name.substr(prefixSize, pidEnd - prefixSize)));
 }
 
 }  // namespace ratemill::platform

@@ -13,6 +13,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/TempFileNames.h"
 
 namespace ratemill::platform {
 
@@ -109,16 +110,7 @@ std::string TempFilePrefix(const std::string& base) { return "." + base + ".tmp"
 pid_t TempFileOwner(const std::string& name, const std::string& base) {
   const std::string prefix = TempFilePrefix(base);
   if (name.compare(0, prefix.size(), prefix) != 0) return 0;
-  auto digits = [&name](std::size_t from) {
-    std::size_t to = from;
-    while (to < name.size() && name[to] >= '0' && name[to] <= '9') ++to;
-    return to;
-  };
-  const std::size_t pidEnd = digits(prefix.size());
-  if (pidEnd == prefix.size() || pidEnd - prefix.size() > 9 || pidEnd >= name.size() || name[pidEnd] != '-') return 0;
-  const std::size_t counterEnd = digits(pidEnd + 1);
-  if (counterEnd == pidEnd + 1 || counterEnd != name.size()) return 0;
-  return static_cast<pid_t>(std::stol(name.substr(prefix.size(), pidEnd - prefix.size())));
+  return static_cast<pid_t>(TempFileWriter(name, prefix.size()));
 }
 
 // Removes what earlier writes of `base` left in `folder` when they were killed

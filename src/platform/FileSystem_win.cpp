@@ -6,6 +6,7 @@
 
 #include "platform/Errors.h"
 #include "platform/FileSystem.h"
+#include "platform/TempFileNames.h"
 #include "platform/WinText.h"
 
 namespace ratemill::platform {
@@ -98,16 +99,7 @@ DWORD TempFileOwner(const std::string& name, const std::string& base) {
                                                             Utf8ToWide(prefix).c_str(), -1, TRUE) != CSTR_EQUAL) {
     return 0;
   }
-  auto digits = [&name](std::size_t from) {
-    std::size_t to = from;
-    while (to < name.size() && name[to] >= '0' && name[to] <= '9') ++to;
-    return to;
-  };
-  const std::size_t pidEnd = digits(prefix.size());
-  if (pidEnd == prefix.size() || pidEnd - prefix.size() > 9 || pidEnd >= name.size() || name[pidEnd] != '-') return 0;
-  const std::size_t counterEnd = digits(pidEnd + 1);
-  if (counterEnd == pidEnd + 1 || counterEnd != name.size()) return 0;
-  return static_cast<DWORD>(std::stoul(name.substr(prefix.size(), pidEnd - prefix.size())));
+  return TempFileWriter(name, prefix.size());
 }
 
 // True while the process `id` runs. A process we may not open exists too.
