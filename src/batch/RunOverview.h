@@ -55,7 +55,9 @@ class TRunProgress {
  private:
   std::vector<std::uint64_t> FWeights;
   std::vector<int> FPercent;
+  std::vector<bool> FFileEnded;
   std::uint64_t FTotal = 0;
+  std::uint64_t FDone = 0;  // the sum of weight times percent, kept as files move
   std::size_t FEnded = 0;
   Clock::time_point FStart{};
 };

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,15 @@ using platform::TFileKind;
 class TStatedFiles : public IBatchFiles {
  public:
   TFileKind Kind(const std::string& path) const override {
+    ++Looks[path];
     const auto it = Kinds.find(path);
     return it == Kinds.end() ? TFileKind::fkMissing : it->second;
+  }
+  platform::TFileFacts Facts(const std::string& path) const override {
+    platform::TFileFacts facts;
+    facts.Kind = Kind(path);
+    if (const auto it = Sizes.find(path); it != Sizes.end()) facts.Size = it->second;
+    return facts;
   }
   std::vector<std::string> Names(const std::string& folder) const override {
     ++NamesAsked[folder];
@@ -36,8 +44,11 @@ class TStatedFiles : public IBatchFiles {
     return it == Folders.end() ? std::vector<std::string>{} : it->second;
   }
   std::map<std::string, TFileKind> Kinds;
+  std::map<std::string, std::uint64_t> Sizes;
   std::map<std::string, std::vector<std::string>> Folders;
   mutable std::map<std::string, int> NamesAsked;
+  // How often each path's facts were asked for.
+  mutable std::map<std::string, int> Looks;
 };
 
 TPlanOptions Options48k24(const std::string& folder, bool wholeOutputs) {
@@ -199,31 +210,89 @@ TEST(BatchPlan, LeftoversOfEarlierRunsForTheSameOutputAreFound) {
                                                              "/out/.a_48-24.wav.ratemill-part-4242-1"}));
 }
 
+// The source's data size weighs it in the run's progress; it comes with the
+// one look that planning takes at the source anyway.
+TEST(BatchPlan, DataSizeIsTheSourceLessItsHeader) {
+  TStatedFiles files;
+  files.Kinds = {{"/in/a.wav", TFileKind::fkRegular},
+                 {"/in/header-only.wav", TFileKind::fkRegular},
+                 {"/in/short.wav", TFileKind::fkRegular},
+                 {"/in/big.wav", TFileKind::fkRegular},
+                 {"/in/fifo.wav", TFileKind::fkFifo}};
+  files.Sizes = {
+      {"/in/a.wav", 1044}, {"/in/header-only.wav", 44}, {"/in/short.wav", 10}, {"/in/big.wav", 6'000'000'044}};
+  TWavHeaderReader header;
+  const auto plan =
+      PlanBatch({"/in/a.wav", "/in/header-only.wav", "/in/short.wav", "/in/big.wav", "/in/fifo.wav", "/in/missing.wav"},
+                Options48k24("/out/", true), files, header);
+  ASSERT_EQ(plan.size(), 6u);
+  const std::vector<std::uint64_t> sizes{1000, 0, 0, 6'000'000'000, 0, 0};
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    EXPECT_EQ(plan[i].DataSize, sizes[i]) << plan[i].Job.Source;
+    EXPECT_EQ(files.Looks[plan[i].Job.Source], 1) << plan[i].Job.Source;
+  }
+}
+
+// A canonical header made by hand, with the fmt chunk's length, rate and bits
+// as given.
+std::string Header(std::uint32_t fmtLength, std::uint32_t rate, std::uint16_t bits) {
+  std::string h = std::string("RIFF\x24\0\0\0WAVEfmt ", 16);
+  for (int i = 0; i < 4; ++i) h += static_cast<char>(fmtLength >> (8 * i));
+  h += std::string("\x01\0\x02\0", 4);
+  for (int i = 0; i < 4; ++i) h += static_cast<char>(rate >> (8 * i));
+  h += std::string(6, '\0');
+  h += static_cast<char>(bits);
+  h += static_cast<char>(bits >> 8);
+  return h + std::string("data\0\0\0\0", 8);
+}
+
+// The output's format is read from its fmt chunk wherever that stands near
+// the start; anything that gives no rate and bits is no readable header.
 TEST(WholeOutput, WavHeaderCheck) {
   test::TTempDir dir;
   struct TCase {
     std::string Name;
-    std::string Content;  // "<wav>" for a real WAV file
-    bool Readable;
+    std::string Content;  // "<wav>", "<list first>", "<extensible>": real WAV files
+    std::optional<TWavFormat> Format;
   };
   const std::vector<TCase> cases{
-      {"wav", "<wav>", true},
-      {"empty", "", false},
-      {"text", "this is no WAV file, but it is longer than a header would be\n", false},
-      {"header cut short", std::string("RIFF\x24\0\0\0WAVEfmt ", 16), false},
-      {"RIFF of another kind", std::string("RIFF\x24\0\0\0AVI ", 12) + std::string(40, '\0'), false},
+      {"wav", "<wav>", TWavFormat{48000, 24}},
+      {"a tag chunk before the fmt chunk", "<list first>", TWavFormat{22050, 16}},
+      {"extensible", "<extensible>", TWavFormat{96000, 24}},
+      {"made by hand", Header(16, 44100, 16), TWavFormat{44100, 16}},
+      {"empty", "", {}},
+      {"text", "this is no WAV file, but it is longer than a header would be\n", {}},
+      {"header cut short", std::string("RIFF\x24\0\0\0WAVEfmt ", 16), {}},
+      {"fmt chunk cut short", Header(16, 44100, 16).substr(0, 30), {}},
+      {"fmt chunk too small to hold the bits", Header(12, 44100, 16), {}},
+      {"rate 0", Header(16, 0, 16), {}},
+      {"bits 0", Header(16, 44100, 0), {}},
+      {"no fmt chunk", std::string("RIFF\x24\0\0\0WAVEdata\0\0\0\0", 20) + std::string(40, '\0'), {}},
+      {"RIFF of another kind", std::string("RIFF\x24\0\0\0AVI ", 12) + std::string(40, '\0'), {}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     const std::string path = dir / c.Name;
     if (c.Content == "<wav>")
       test::WriteWav(path, 48000, 24, 2, 10);
+    else if (c.Content == "<list first>")
+      test::WriteWav(path, 22050, 16, 2, 10, test::TWavLayout{1, false, true});
+    else if (c.Content == "<extensible>")
+      test::WriteWav(path, 96000, 24, 2, 10, test::TWavLayout{1, true, false});
     else
       test::WriteFile(path, c.Content);
-    EXPECT_EQ(HasWavHeader(path), c.Readable);
+    const auto format = ReadOutputFormat(path);
+    ASSERT_EQ(format.has_value(), c.Format.has_value());
+    if (format) {
+      EXPECT_EQ(format->SampleRate, c.Format->SampleRate);
+      EXPECT_EQ(format->BitsPerSample, c.Format->BitsPerSample);
+    }
+    EXPECT_EQ(HasWavHeader(path), c.Format.has_value());
   }
-  EXPECT_FALSE(HasWavHeader(dir / "missing"));
-  EXPECT_FALSE(HasWavHeader(dir.Path()));
+  for (const std::string& path : {dir / "missing", dir.Path()}) {
+    EXPECT_FALSE(ReadOutputFormat(path).has_value()) << path;
+    EXPECT_FALSE(HasWavHeader(path)) << path;
+  }
 }
 
 }  // namespace
