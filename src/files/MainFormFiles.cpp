@@ -130,6 +130,18 @@ void TMainForm::RemoveFileListEntries(const std::vector<std::string>& entries) {
   }
 }
 
+void TMainForm::SelectFileListEntries(const std::vector<std::string>& entries) {
+  std::map<std::string, int> wanted;
+  for (const std::string& entry : entries) ++wanted[entry];
+  FileList->clearSelection();
+  for (int i = 0; i < FileList->count(); ++i) {
+    auto found = wanted.find(PathOfItem(*FileList->item(i)));
+    if (found == wanted.end() || found->second == 0) continue;
+    --found->second;
+    FileList->item(i)->setSelected(true);
+  }
+}
+
 std::string TMainForm::TargetDirectory() const { return ExactPathText(*TargetDirectoryEdit); }
 
 void TMainForm::SetTargetDirectory(const std::string& folder) { SetExactPathText(*TargetDirectoryEdit, folder); }

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 #include <cstdlib>
@@ -95,7 +96,9 @@ class ConsoleOutputFormTest : public QObject {
 void ConsoleOutputFormTest::windowAndPanes() {
   TConsoleOutputForm form;
   QCOMPARE(form.windowTitle(), QString("Ratemill  Console Output"));
-  QCOMPARE(form.size(), QSize(761, 429));
+  // The panes as they always were, with the status table and its splitter
+  // handle above them.
+  QCOMPARE(form.size(), QSize(761, 429 + 150 + 3));
   QCOMPARE(form.pos(), QGuiApplication::primaryScreen()->geometry().topLeft());
   QVERIFY(form.windowFlags() & Qt::WindowMaximizeButtonHint);
   QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
@@ -106,9 +109,12 @@ void ConsoleOutputFormTest::windowAndPanes() {
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   QCOMPARE(form.PaneSplitter->orientation(), Qt::Vertical);
   QCOMPARE(form.PaneSplitter->handleWidth(), 3);
-  QCOMPARE(form.PaneSplitter->widget(0), form.InfoMemo);
-  QCOMPARE(form.PaneSplitter->widget(1), form.ErrorMemo);
-  QCOMPARE(form.PaneSplitter->sizes(), (QList<int>{270, 156}));
+  QCOMPARE(form.PaneSplitter->count(), 3);
+  QCOMPARE(form.PaneSplitter->widget(0), form.RunStatusView);
+  QCOMPARE(form.PaneSplitter->widget(1), form.InfoMemo);
+  QCOMPARE(form.PaneSplitter->widget(2), form.ErrorMemo);
+  QCOMPARE(form.PaneSplitter->sizes(), (QList<int>{150, 270, 156}));
+  QCOMPARE(form.RunStatusView->model(), form.RunStatus);
 
   const struct {
     QPlainTextEdit* Pane;
@@ -126,9 +132,17 @@ void ConsoleOutputFormTest::windowAndPanes() {
     QVERIFY(!p.Pane->document()->isUndoRedoEnabled());
   }
 
-  // The lower pane keeps its height when the window grows.
-  form.resize(761, 629);
-  QTRY_COMPARE(form.PaneSplitter->sizes().at(1), 156);
+  // The table and the lower pane keep their heights when the window grows.
+  form.resize(761, 782);
+  QTRY_COMPARE(form.PaneSplitter->sizes(), (QList<int>{150, 470, 156}));
+
+  // Built without the table, the window is what it was before there was one.
+  TConsoleOutputForm plain(nullptr, TConsoleOutputForm::kDefaultMaxLines, false);
+  QCOMPARE(plain.size(), QSize(761, 429));
+  QVERIFY(plain.RunStatus == nullptr && plain.RunStatusView == nullptr);
+  QCOMPARE(plain.PaneSplitter->count(), 2);
+  QCOMPARE(plain.PaneSplitter->widget(0), plain.InfoMemo);
+  QCOMPARE(plain.PaneSplitter->widget(1), plain.ErrorMemo);
 }
 
 void ConsoleOutputFormTest::addingAndReplacingLines_data() {
