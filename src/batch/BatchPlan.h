@@ -18,6 +18,9 @@ class IBatchFiles {
  public:
   virtual ~IBatchFiles() = default;
   virtual platform::TFileKind Kind(const std::string& path) const = 0;
+  // The kind and, for a regular file, the size, in the one look that
+  // planning takes at each source.
+  virtual platform::TFileFacts Facts(const std::string& path) const = 0;
   // The names of the folder's entries; empty when it cannot be read.
   virtual std::vector<std::string> Names(const std::string& folder) const = 0;
 };
@@ -26,6 +29,7 @@ class IBatchFiles {
 class TSystemBatchFiles : public IBatchFiles {
  public:
   platform::TFileKind Kind(const std::string& path) const override;
+  platform::TFileFacts Facts(const std::string& path) const override;
   std::vector<std::string> Names(const std::string& folder) const override;
 };
 
@@ -40,7 +44,7 @@ struct TPlanOptions {
 };
 
 struct TPlannedEntry {
-  TBatchJob Job;  // Source, Output, TempOutput, Title and Leftovers are set
+  TBatchJob Job;  // Source, Output, TempOutput, Title, Leftovers, Chosen and Named are set
   // What the converter is handed: the argument string naming the file it
   // writes, and the same naming the output (what debug mode shows).
   std::string Arguments;
@@ -51,7 +55,8 @@ struct TPlannedEntry {
   // Not empty: the source is no regular file and is never handed on.
   std::string SkipReason;
   // The source's audio data size in bytes, which weighs the file in the
-  // run's progress.
+  // run's progress: the size of a regular source less a canonical header; 0
+  // for any other.
   std::uint64_t DataSize = 0;
   // Not empty: the source's header was needed for the output's name and
   // could not be read; the name falls back on the last header read.

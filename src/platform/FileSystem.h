@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -46,6 +47,14 @@ void WriteFileAtomically(const std::string& path, const std::string& content);
 // so a FIFO or a device is named without blocking on it.
 enum class TFileKind { fkMissing, fkRegular, fkFolder, fkFifo, fkDevice, fkSocket, fkOther };
 TFileKind FileKind(const std::string& path);
+
+// What a path names and, for a regular file, its size in bytes (0 for any
+// other kind), learned in one look that never opens the file.
+struct TFileFacts {
+  TFileKind Kind = TFileKind::fkMissing;
+  std::uint64_t Size = 0;
+};
+TFileFacts FileFacts(const std::string& path);
 
 // Puts `from` in the place of `to` in one step: whoever looks sees the old
 // file or the new one, never a part. Both must be on one file system. Throws

@@ -172,15 +172,27 @@ bool ForceDirectories(const std::string& path) {
   return DirectoryExists(path);
 }
 
-TFileKind FileKind(const std::string& path) {
+TFileKind FileKind(const std::string& path) { return FileFacts(path).Kind; }
+
+TFileFacts FileFacts(const std::string& path) {
   struct stat info {};
-  if (path.empty() || ::stat(path.c_str(), &info) != 0) return TFileKind::fkMissing;
-  if (S_ISREG(info.st_mode)) return TFileKind::fkRegular;
-  if (S_ISDIR(info.st_mode)) return TFileKind::fkFolder;
-  if (S_ISFIFO(info.st_mode)) return TFileKind::fkFifo;
-  if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) return TFileKind::fkDevice;
-  if (S_ISSOCK(info.st_mode)) return TFileKind::fkSocket;
-  return TFileKind::fkOther;
+  TFileFacts facts;
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return facts;
+  if (S_ISREG(info.st_mode)) {
+    facts.Kind = TFileKind::fkRegular;
+    facts.Size = static_cast<std::uint64_t>(info.st_size);
+  } else if (S_ISDIR(info.st_mode)) {
+    facts.Kind = TFileKind::fkFolder;
+  } else if (S_ISFIFO(info.st_mode)) {
+    facts.Kind = TFileKind::fkFifo;
+  } else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
+    facts.Kind = TFileKind::fkDevice;
+  } else if (S_ISSOCK(info.st_mode)) {
+    facts.Kind = TFileKind::fkSocket;
+  } else {
+    facts.Kind = TFileKind::fkOther;
+  }
+  return facts;
 }
 
 void RenameFile(const std::string& from, const std::string& to) {

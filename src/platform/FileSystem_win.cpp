@@ -183,6 +183,17 @@ TFileKind FileKind(const std::string& path) {
   return TFileKind::fkRegular;
 }
 
+TFileFacts FileFacts(const std::string& path) {
+  TFileFacts facts;
+  facts.Kind = FileKind(path);
+  if (facts.Kind != TFileKind::fkRegular) return facts;
+  // The size comes from the directory entry, as the kind does: nothing is opened.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (::GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data))
+    facts.Size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  return facts;
+}
+
 void RenameFile(const std::string& from, const std::string& to) {
   // Windows replaces the target in one step only when asked to; written
   // through, so the new name is on disk when we return.

@@ -27,8 +27,15 @@ using platform::TFileKind;
 class TStatedFiles : public IBatchFiles {
  public:
   TFileKind Kind(const std::string& path) const override {
+    ++Looks[path];
     const auto it = Kinds.find(path);
     return it == Kinds.end() ? TFileKind::fkMissing : it->second;
+  }
+  platform::TFileFacts Facts(const std::string& path) const override {
+    platform::TFileFacts facts;
+    facts.Kind = Kind(path);
+    if (const auto it = Sizes.find(path); it != Sizes.end()) facts.Size = it->second;
+    return facts;
   }
   std::vector<std::string> Names(const std::string& folder) const override {
     ++NamesAsked[folder];
@@ -36,8 +43,11 @@ class TStatedFiles : public IBatchFiles {
     return it == Folders.end() ? std::vector<std::string>{} : it->second;
   }
   std::map<std::string, TFileKind> Kinds;
+  std::map<std::string, std::uint64_t> Sizes;
   std::map<std::string, std::vector<std::string>> Folders;
   mutable std::map<std::string, int> NamesAsked;
+  // How often each path's facts were asked for.
+  mutable std::map<std::string, int> Looks;
 };
 
 TPlanOptions Options48k24(const std::string& folder, bool wholeOutputs) {
@@ -197,6 +207,110 @@ TEST(BatchPlan, LeftoversOfEarlierRunsForTheSameOutputAreFound) {
   ASSERT_EQ(plan.size(), 1u);
   EXPECT_EQ(plan[0].Job.Leftovers, (std::vector<std::string>{"/out/.a_48-24.wav.ratemill-part-12-3",
                                                              "/out/.a_48-24.wav.ratemill-part-4242-1"}));
+}
+
+// The source's data size weighs it in the run's progress; it comes with the
+// one look that planning takes at the source anyway.
+TEST(BatchPlan, DataSizeIsTheSourceLessItsHeader) {
+  TStatedFiles files;
+  files.Kinds = {{"/in/a.wav", TFileKind::fkRegular},
+                 {"/in/header-only.wav", TFileKind::fkRegular},
+                 {"/in/short.wav", TFileKind::fkRegular},
+                 {"/in/big.wav", TFileKind::fkRegular},
+                 {"/in/fifo.wav", TFileKind::fkFifo}};
+  files.Sizes = {
+      {"/in/a.wav", 1044}, {"/in/header-only.wav", 44}, {"/in/short.wav", 10}, {"/in/big.wav", 6'000'000'044}};
+  TWavHeaderReader header;
+  const auto plan =
+      PlanBatch({"/in/a.wav", "/in/header-only.wav", "/in/short.wav", "/in/big.wav", "/in/fifo.wav", "/in/missing.wav"},
+                Options48k24("/out/", true), files, header);
+  ASSERT_EQ(plan.size(), 6u);
+  const std::vector<std::uint64_t> sizes{1000, 0, 0, 6'000'000'000, 0, 0};
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    EXPECT_EQ(plan[i].DataSize, sizes[i]) << plan[i].Job.Source;
+    EXPECT_EQ(files.Looks[plan[i].Job.Source], 1) << plan[i].Job.Source;
+  }
+}
+
+TEST(BatchPlan, DataSizeFromARealFile) {
+  test::TTempDir dir;
+  const std::string source = dir / "a.wav";
+  test::WriteWav(source, 44100, 16, 2, 1000);
+  TWavHeaderReader header;
+  const auto plan = PlanBatch({source}, Options48k24("", true), TSystemBatchFiles(), header);
+  ASSERT_EQ(plan.size(), 1u);
+  EXPECT_EQ(plan[0].DataSize, 4000u);
+}
+
+// What the output must be (the chosen rate and bits, 0 where kept) and what
+// its name says it is (the source's own where kept).
+TEST(BatchPlan, ChosenAndNamedFormats) {
+  test::TTempDir dir;
+  struct TCase {
+    std::string Name;
+    int RateIndex;
+    std::string RateText;
+    int BitsIndex;
+    std::string BitsText;
+    std::uint16_t SourceBits;
+    TWavFormat Chosen, Named;
+    std::string OutputName;
+  };
+  const std::vector<TCase> cases{
+      {"both chosen", 3, "48000", 3, "24", 16, {48000, 24}, {48000, 24}, "a_48-24.wav"},
+      {"rate kept", 0, "", 2, "16", 24, {0, 16}, {44100, 16}, "a_44-16.wav"},
+      {"bits kept", 5, "96000", 0, "nicht ändern", 24, {96000, 0}, {96000, 24}, "a_96-24.wav"},
+      // The real converter writes 16 bits here; the name says 8.
+      {"8 bits kept", 5, "96000", 0, "nicht ändern", 8, {96000, 0}, {96000, 8}, "a_96-8.wav"},
+      {"both kept", 0, "", 0, "nicht ändern", 16, {0, 0}, {44100, 16}, "a_44-16.wav"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string source = dir / "a.wav";
+    test::WriteWav(source, 44100, c.SourceBits, 2, 10);
+    TConversionOptions controls;
+    controls.SampleRateIndex = c.RateIndex;
+    controls.SampleRateText = c.RateText;
+    controls.BitsIndex = c.BitsIndex;
+    controls.BitsText = c.BitsText;
+    TPlanOptions options;
+    options.Fragments = BuildArgumentFragments(controls);
+    options.BitsText = c.BitsText;
+    options.WholeOutputs = true;
+    TWavHeaderReader header;
+    const auto plan = PlanBatch({source}, options, TSystemBatchFiles(), header);
+    ASSERT_EQ(plan.size(), 1u);
+    const TBatchJob& job = plan[0].Job;
+    EXPECT_EQ(job.Output, dir / c.OutputName);
+    EXPECT_EQ(job.Chosen.SampleRate, c.Chosen.SampleRate);
+    EXPECT_EQ(job.Chosen.BitsPerSample, c.Chosen.BitsPerSample);
+    EXPECT_EQ(job.Named.SampleRate, c.Named.SampleRate);
+    EXPECT_EQ(job.Named.BitsPerSample, c.Named.BitsPerSample);
+    EXPECT_EQ(header.ReadCount(), c.RateIndex == 0 || c.BitsIndex == 0 ? 1 : 0);
+  }
+}
+
+// A source whose header cannot be read is named after the last header read;
+// what the name says is then that header's format, as the name is.
+TEST(BatchPlan, NamedFollowsTheNameWhenAHeaderCannotBeRead) {
+  test::TTempDir dir;
+  test::WriteWav(dir / "a.wav", 22050, 8, 1, 10);
+  test::WriteFile(dir / "b.wav", "RIFF");
+  TConversionOptions controls;
+  controls.SampleRateIndex = 0;
+  controls.BitsIndex = 0;
+  TPlanOptions options;
+  options.Fragments = BuildArgumentFragments(controls);
+  options.BitsText = "nicht ändern";
+  TWavHeaderReader header;
+  const auto plan = PlanBatch({dir / "a.wav", dir / "b.wav"}, options, TSystemBatchFiles(), header);
+  ASSERT_EQ(plan.size(), 2u);
+  EXPECT_EQ(plan[1].Job.Output, dir / "b_22-8.wav");
+  EXPECT_FALSE(plan[1].HeaderProblem.empty());
+  EXPECT_EQ(plan[1].Job.Named.SampleRate, 22050);
+  EXPECT_EQ(plan[1].Job.Named.BitsPerSample, 8);
+  EXPECT_EQ(plan[1].Job.Chosen.SampleRate, 0);
+  EXPECT_EQ(plan[1].Job.Chosen.BitsPerSample, 0);
 }
 
 TEST(WholeOutput, WavHeaderCheck) {

@@ -63,6 +63,34 @@ TEST(FileSystemQueries, TellFilesFromFolders) {
   }
 }
 
+// One look tells the kind and, for a regular file only, the size; a FIFO is
+// named without waiting for a writer.
+TEST(FileSystemQueries, FactsNameTheKindAndTheSizeOfARegularFile) {
+  TTempDir dir;
+  WriteFile(dir / "a.wav", std::string(1000, 'a'));
+  WriteFile(dir / "empty.wav", "");
+  std::filesystem::create_directory(dir / "folder");
+  ASSERT_EQ(::mkfifo((dir / "fifo.wav").c_str(), 0600), 0);
+  std::filesystem::create_symlink(dir / "a.wav", dir / "link.wav");
+  struct TCase {
+    std::string Path;
+    TFileKind Kind;
+    std::uint64_t Size;
+  };
+  const TCase cases[] = {
+      {dir / "a.wav", TFileKind::fkRegular, 1000},    {dir / "empty.wav", TFileKind::fkRegular, 0},
+      {dir / "link.wav", TFileKind::fkRegular, 1000}, {dir / "folder", TFileKind::fkFolder, 0},
+      {dir / "fifo.wav", TFileKind::fkFifo, 0},       {"/dev/null", TFileKind::fkDevice, 0},
+      {dir / "missing", TFileKind::fkMissing, 0},     {"", TFileKind::fkMissing, 0},
+  };
+  for (const TCase& c : cases) {
+    const TFileFacts facts = FileFacts(c.Path);
+    EXPECT_EQ(facts.Kind, c.Kind) << c.Path;
+    EXPECT_EQ(facts.Size, c.Size) << c.Path;
+    EXPECT_EQ(FileKind(c.Path), c.Kind) << c.Path;
+  }
+}
+
 TEST(ForceDirectories, CreatesMissingParentsAndReportsWhatIsThere) {
   TTempDir dir;
   WriteFile(dir / "file", "x");

@@ -36,7 +36,10 @@ TWavFormat TWavHeaderReader::ReadWavHeader(const std::string& path) {
     FFault = TWavHeaderFault::None;
     FBuffer = scratch;
   }
+  return LastFormat();
+}
 
+TWavFormat TWavHeaderReader::LastFormat() const {
   const std::uint8_t* rate = FBuffer.data() + SampleRateOffset;
   const std::uint8_t* bits = FBuffer.data() + BitsPerSampleOffset;
   TWavFormat format;

@@ -36,6 +36,10 @@ class TWavHeaderReader {
   // give a value that belongs to neither file.
   TWavFormat ReadWavHeader(const std::string& path);
 
+  // What the last readable header said (zero before the first): the format
+  // that the last call of ReadWavHeader returned, without reading again.
+  TWavFormat LastFormat() const;
+
   // How many times ReadWavHeader was called, readable or not.
   int ReadCount() const { return FReadCount; }
 
