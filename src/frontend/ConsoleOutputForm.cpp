@@ -187,11 +187,11 @@ void TConsoleOutputForm::ShowLine(TPane& pane, std::size_t line) {
     const std::size_t shown = line - pane.DroppedLines + (pane.MarkShown ? 1 : 0);
     block = static_cast<int>(std::min<std::size_t>(shown, static_cast<std::size_t>(document.blockCount() - 1)));
   }
-  // From the bottom, making the line visible brings it to the top of the
-  // pane, where the file's block begins to read.
-  ScrollToBottom(*pane.Memo);
-  pane.Memo->setTextCursor(QTextCursor(document.findBlockByNumber(block)));
-  pane.Memo->ensureCursorVisible();
+  // The block's first line at the top of the pane, where it begins to read;
+  // the pane counts its scroll position in lines, wrapped ones included.
+  const QTextBlock target = document.findBlockByNumber(block);
+  pane.Memo->setTextCursor(QTextCursor(target));
+  pane.Memo->verticalScrollBar()->setValue(target.firstLineNumber());
 }
 
 void TConsoleOutputForm::RunStatusViewSelectionChanged() {

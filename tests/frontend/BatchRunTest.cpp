@@ -5,14 +5,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemWatcher>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -27,9 +31,11 @@
 #include "GuiFixture.h"
 #include "ScopedEnvironment.h"
 #include "WavFixture.h"
+#include "frontend/BatchRun.h"
 #include "frontend/ConsoleOutputForm.h"
 #include "frontend/FilenameEdit.h"
 #include "frontend/MainForm.h"
+#include "frontend/RunStatusModel.h"
 
 using namespace ratemill;
 using platform::TMessageAnswer;
@@ -233,6 +239,35 @@ class TBench {
     return lines;
   }
 
+  // One row of the status table as the user reads it.
+  struct TRowView {
+    std::string State;
+    std::string Note;
+    std::string Result;
+  };
+  TRowView RowView(std::size_t row) const {
+    TRunStatusModel& model = *Console->RunStatus;
+    model.Flush();
+    auto cell = [&](int column) {
+      return model.data(model.index(static_cast<int>(row), column)).toString().toStdString();
+    };
+    return {cell(TRunStatusModel::colState), cell(TRunStatusModel::colNote), cell(TRunStatusModel::colResult)};
+  }
+  std::vector<std::string> States() const {
+    std::vector<std::string> states;
+    for (std::size_t i = 0; i < Console->RunStatus->Rows(); ++i) states.push_back(RowView(i).State);
+    return states;
+  }
+
+  // The selected entries of the file list.
+  std::vector<std::string> SelectedEntries() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < Form->FileList->count(); ++i) {
+      if (Form->FileList->item(i)->isSelected()) entries.push_back(Form->FileList->item(i)->text().toStdString());
+    }
+    return entries;
+  }
+
   // The controls are back to their state between runs.
   void CheckIdle() const {
     QVERIFY(!Form->StartButton->isHidden());
@@ -292,6 +327,12 @@ class BatchRunTest : public QObject {
   void sourcesThatAreNoRegularFilesAreSkippedAndNamed();
   void realConversionThroughTheSoxWrapper_data();
   void realConversionThroughTheSoxWrapper();
+  void overviewOfARunWithEveryOutcome();
+  void failedFilesBoxNamesTheFirstFive_data();
+  void failedFilesBoxNamesTheFirstFive();
+  void progressRisesAndTheTimeLeftFalls();
+  void selectingARowShowsTheFilesBlock();
+  void selectingARowWhoseBlockWasDroppedShowsTheTop();
 };
 
 void BatchRunTest::captureModeConvertsEveryFileIntoTheTypedFolder() {
@@ -428,8 +469,9 @@ void BatchRunTest::cancelDuringSecondOfThreeAndASecondStart() {
   QVERIFY(!Exists(bench.Sources / "c_48-24.wav"));
   // The converted files leave the list; the one that never started stays,
   // selected, and is the only one counted as cancelled.
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig", "abgebrochen"}));
   QCOMPARE(bench.ListEntries(), (std::vector<std::string>{c}));
-  QVERIFY(bench.Form->FileList->item(0)->isSelected());
+  QCOMPARE(bench.SelectedEntries(), (std::vector<std::string>{c}));
   QCOMPARE(bench.Summary(), std::string("3 Dateien: 2 konvertiert, 1 abgebrochen"));
   QVERIFY(bench.Fixture.Boxes.Shown().empty());
   bench.CheckIdle();
@@ -753,6 +795,8 @@ void BatchRunTest::closingTheMainWindowStopsTheRunningConverter() {
   QCOMPARE(left, (std::vector<std::string>{"a.wav", "a_48-24.wav", "b.wav", "c.wav"}));
   QVERIFY(Exists(bench.Fixture.SettingsFile()));
   QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b, c}));
+  // The converters stopped by the closing were cut short, not failed.
+  QCOMPARE(bench.States(), (std::vector<std::string>{"abgebrochen", "abgebrochen", "abgebrochen"}));
   QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});  // the overwrite question
   bench.CheckIdle();
 }
@@ -1105,4 +1149,210 @@ void BatchRunTest::realConversionThroughTheSoxWrapper() {
 }
 
 QTEST_MAIN(BatchRunTest)
+// One run with every outcome a file can have, then a second Start on what is
+// left. Each converter gets its own knobs just before it starts.
+void BatchRunTest::overviewOfARunWithEveryOutcome() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string exits = bench.AddSource("exits.wav");
+  const std::string killed = bench.AddSource("killed.wav");
+  const std::string folder = bench.Sources / "folder.wav";
+  std::filesystem::create_directory(folder);
+  bench.Form->FileList->addItem(QString::fromStdString(folder));
+  const std::string kept = bench.AddSource("kept.wav");
+  test::WriteFile(bench.Sources / "kept_48-24.wav", "earlier output");
+  const std::string b = bench.AddSource("b.wav");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::No);  // kept's output stays
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);  // the failed files
+  bench.Env.Set("RATEMILL_TC_EXIT_CODE", "255");
+  bench.Env.Set("RATEMILL_TC_SIGNAL", "9");
+  bench.OnProcessing(exits, [&] {
+    bench.Env.Set("RATEMILL_TC_MATCH", "exits.wav");
+    bench.Env.Unset("RATEMILL_TC_SIGNAL");
+  });
+  bench.OnProcessing(killed, [&] {
+    bench.Env.Set("RATEMILL_TC_MATCH", "killed.wav");
+    bench.Env.Unset("RATEMILL_TC_EXIT_CODE");
+    bench.Env.Set("RATEMILL_TC_SIGNAL", "9");
+  });
+  bench.Env.Set("RATEMILL_TC_MATCH", "no such file");
+  // The table and the status bar while the second converter runs.
+  std::vector<std::string> statesMeanwhile;
+  bool progressShown = false;
+  std::string countMeanwhile;
+  bench.OnProcessing(exits, [&] {
+    statesMeanwhile = bench.States();
+    progressShown = !bench.Form->RunProgressBar->isHidden() && !bench.Form->RunProgressLabel->isHidden();
+    countMeanwhile = bench.Form->RunProgressLabel->text().toStdString();
+  });
+  bench.Start();
+
+  QCOMPARE(statesMeanwhile,
+           (std::vector<std::string>{"fertig", "läuft", "wartet", "übersprungen", "übersprungen", "wartet"}));
+  QVERIFY(progressShown);
+  QCOMPARE(countMeanwhile, std::string("2 von 4"));
+
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fehlgeschlagen", "fehlgeschlagen", "übersprungen",
+                                                     "übersprungen", "fertig"}));
+  // A failed file's reason is the one the error pane gives for it.
+  const Lines errors = PaneLines(bench.Console->ErrorMemo);
+  for (const auto& [row, source] : {std::pair{1, exits}, std::pair{2, killed}}) {
+    const std::string note = bench.RowView(row).Note;
+    QVERIFY2(!note.empty(), source.c_str());
+    const std::string output = source.substr(0, source.size() - 4) + "_48-24.wav";
+    QVERIFY2(std::find(errors.begin(), errors.end(), "No output written to " + output + ": " + note) != errors.end(),
+             note.c_str());
+  }
+  QVERIFY2(bench.RowView(1).Note.find("255") != std::string::npos, bench.RowView(1).Note.c_str());
+  QVERIFY2(bench.RowView(2).Note.find('9') != std::string::npos, bench.RowView(2).Note.c_str());
+  QCOMPARE(bench.RowView(3).Note, std::string("it is a folder, not a file"));
+  QCOMPARE(bench.RowView(4).Note, std::string("Zieldatei vorhanden"));
+  // What was written, as read back from the file.
+  QCOMPARE(bench.RowView(0).Result, std::string("48000 Hz, 24 Bit"));
+  QCOMPARE(bench.RowView(5).Result, std::string("48000 Hz, 24 Bit"));
+  QCOMPARE(bench.RowView(0).Note, std::string());
+
+  QCOMPARE(bench.Summary(), std::string("6 Dateien: 2 konvertiert, 2 fehlgeschlagen, 2 übersprungen"));
+  QCOMPARE(PaneLines(bench.Console->InfoMemo).back(), bench.Form->StatusText(0));
+  QVERIFY(bench.Form->RunProgressBar->isHidden() && bench.Form->RunProgressLabel->isHidden());
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Kind, TMessageKind::WarningOk);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Text, "Diese Dateien wurden nicht konvertiert:\n" + exits + "\n" + killed);
+  QCOMPARE(bench.Fixture.Boxes.Unanswered(), 0);
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{exits, killed}));
+  QCOMPARE(bench.SelectedEntries(), (std::vector<std::string>{exits, killed}));
+  bench.CheckIdle();
+
+  // Start again, nothing failing now: exactly the failed files are converted.
+  bench.Env.Unset("RATEMILL_TC_MATCH");
+  bench.Env.Unset("RATEMILL_TC_EXIT_CODE");
+  bench.Env.Unset("RATEMILL_TC_SIGNAL");
+  const std::size_t callsBefore = bench.Calls().size();
+  bench.Start();
+  const std::vector<Lines> calls = bench.Calls();
+  QCOMPARE(std::vector<Lines>(calls.begin() + static_cast<std::ptrdiff_t>(callsBefore), calls.end()),
+           (std::vector<Lines>{TBench::Argv(exits, bench.Sources / "exits_48-24.wav"),
+                               TBench::Argv(killed, bench.Sources / "killed_48-24.wav")}));
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig"}));
+  QVERIFY(bench.ListEntries().empty());
+  QCOMPARE(bench.Summary(), std::string("2 Dateien: 2 konvertiert"));
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
+}
+
+void BatchRunTest::failedFilesBoxNamesTheFirstFive_data() {
+  QTest::addColumn<int>("failed");
+  QTest::addColumn<QString>("expected");
+  QTest::newRow("one") << 1 << "Nicht:\nf1";
+  QTest::newRow("five, all named") << 5 << "Nicht:\nf1\nf2\nf3\nf4\nf5";
+  QTest::newRow("six, one counted") << 6 << "Nicht:\nf1\nf2\nf3\nf4\nf5\n… und 1 weitere";
+  QTest::newRow("twelve") << 12 << "Nicht:\nf1\nf2\nf3\nf4\nf5\n… und 7 weitere";
+}
+
+void BatchRunTest::failedFilesBoxNamesTheFirstFive() {
+  QFETCH(int, failed);
+  QFETCH(QString, expected);
+  std::vector<std::string> files;
+  for (int i = 1; i <= failed; ++i) files.push_back("f" + std::to_string(i));
+  QCOMPARE(FailedFilesText("Nicht:", "… und %1 weitere", files), expected.toStdString());
+}
+
+// A slow conversion: its row's percentage rises while it runs, and once the
+// run's pace is known the status bar shows a time left that falls.
+void BatchRunTest::progressRisesAndTheTimeLeftFalls() {
+  TBench bench;
+  bench.Form->CheckTwoPass->setChecked(true);
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  bench.Env.Set("RATEMILL_TC_SLEEP_MS", "3500");
+  bench.Env.Set("RATEMILL_TC_PROGRESS_STEPS", "35");
+  std::vector<int> percents;
+  std::vector<int> bar;
+  std::vector<int> secondsLeft;
+  std::string label;
+  QTimer sampler;
+  sampler.setInterval(100);
+  QObject::connect(&sampler, &QTimer::timeout, [&] {
+    if (bench.Console->RunStatus->Rows() < 2) return;
+    const TRunStatusModel::TRow& row = bench.Console->RunStatus->Row(1);
+    if (row.State == TFileState::Running) percents.push_back(row.Percent);
+    bar.push_back(bench.Form->RunProgressBar->value());
+    label = bench.Form->RunProgressLabel->text().toStdString();
+    const std::size_t at = label.find(", noch ");
+    if (at == std::string::npos) return;
+    const std::string clock = label.substr(at + 7);
+    const std::size_t colon = clock.find(':');
+    secondsLeft.push_back(std::stoi(clock.substr(0, colon)) * 60 + std::stoi(clock.substr(colon + 1)));
+  });
+  sampler.start();
+  bench.Start();
+  sampler.stop();
+
+  // Both passes of b were seen, in order, the second one filling the upper half.
+  QVERIFY(percents.size() >= 5);
+  QVERIFY(std::is_sorted(percents.begin(), percents.end()));
+  QVERIFY2(percents.front() < 50 && percents.back() > 50, QTest::toString(percents.back()));
+  QVERIFY(std::is_sorted(bar.begin(), bar.end()));
+  QVERIFY(bar.back() > TMainForm::kRunProgressSteps / 2);
+  // The time left shows once the run is a few seconds old, and falls.
+  QVERIFY(secondsLeft.size() >= 2);
+  QVERIFY2(secondsLeft.back() < secondsLeft.front(), label.c_str());
+  QVERIFY(label.rfind("2 von 2, noch ", 0) == 0);
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig"}));
+  QVERIFY(bench.Form->RunProgressBar->isHidden() && bench.Form->RunProgressLabel->isHidden());
+}
+
+namespace {
+
+// The text of the pane's first visible line.
+std::string TopLine(QPlainTextEdit* pane) {
+  return WithOutputNames(pane->cursorForPosition(QPoint(4, 4)).block().text().toStdString());
+}
+
+}  // namespace
+
+void BatchRunTest::selectingARowShowsTheFilesBlock() {
+  TBench bench;
+  std::vector<std::string> sources;
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"})
+    sources.push_back(bench.AddSource(name));
+  const std::string errorLines = "one\ntwo\nthree\nfour\nfive\nsix\nseven\neight\nnine\nten";
+  bench.Env.Set("RATEMILL_TC_STDERR_LINES", errorLines);
+  // b has nothing on its error output.
+  bench.OnProcessing(sources[1], [&] { bench.Env.Unset("RATEMILL_TC_STDERR_LINES"); });
+  bench.OnProcessing(sources[2], [&] { bench.Env.Set("RATEMILL_TC_STDERR_LINES", errorLines); });
+  bench.Console->show();
+  bench.Start();
+  QVERIFY(QTest::qWaitForWindowExposed(bench.Console));
+
+  QTableView& view = *bench.Console->RunStatusView;
+  for (std::size_t row : {std::size_t{2}, std::size_t{0}, std::size_t{4}}) {
+    view.selectRow(static_cast<int>(row));
+    QCOMPARE(TopLine(bench.Console->InfoMemo), "====>  Processing file: " + sources[row]);
+    QCOMPARE(TopLine(bench.Console->ErrorMemo), "Error while processing file " + sources[row]);
+  }
+  // A file with no error lines leaves the error pane where it is.
+  view.selectRow(1);
+  QCOMPARE(TopLine(bench.Console->InfoMemo), "====>  Processing file: " + sources[1]);
+  QCOMPARE(TopLine(bench.Console->ErrorMemo), "Error while processing file " + sources[4]);
+}
+
+void BatchRunTest::selectingARowWhoseBlockWasDroppedShowsTheTop() {
+  TBench bench;
+  // A pane that keeps 40 lines: of five files of 16 lines each, the first
+  // three blocks are gone by the end.
+  bench.Console = new TConsoleOutputForm(bench.Form.get(), 40);
+  bench.Form->SetConsoleOutputForm(bench.Console);
+  std::vector<std::string> sources;
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"}) sources.push_back(bench.AddSource(name));
+  bench.Console->show();
+  bench.Start();
+  QVERIFY(QTest::qWaitForWindowExposed(bench.Console));
+
+  bench.Console->RunStatusView->selectRow(3);
+  QCOMPARE(TopLine(bench.Console->InfoMemo), "====>  Processing file: " + sources[3]);
+  bench.Console->RunStatusView->selectRow(0);
+  const std::string top = TopLine(bench.Console->InfoMemo);
+  QVERIFY2(top.rfind("[... ", 0) == 0 && top.find("earlier lines dropped") != std::string::npos, top.c_str());
+}
+
 #include "BatchRunTest.moc"
