@@ -2,13 +2,22 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "batch/WholeOutput.h"
 #include "platform/FileSystem.h"
 #include "process/ProcessRunner.h"
 
 namespace ratemill {
+
+namespace {
+
+// How much of the converter's first error line a warning quotes.
+constexpr std::size_t kErrorQuoteLength = 200;
+
+}  // namespace
 
 TBatchEngine::TBatchEngine(platform::IMainThreadQueue& queue, IBatchObserver& observer, TRunnerSetup setup, int maxJobs)
     : FQueue(queue),
@@ -72,9 +81,17 @@ TProcessRunner& TBatchEngine::RunnerOf(TSlot& slot) {
     FObserver.JobOutput(owner->Job, s, startsOnNewLine);
   });
   runner.SetOnErrorRead([this, owner](TProcessRunner&, const std::string& s, bool startsOnNewLine) {
+    // A converter that says something there and still exits with 0 is
+    // trusted with its output, but the user is told what it said.
+    if (!owner->WroteError && !s.empty()) {
+      owner->WroteError = true;
+      owner->FirstError = s.substr(0, kErrorQuoteLength);
+    }
     FObserver.JobErrorOutput(owner->Job, s, startsOnNewLine);
   });
-  runner.SetOnTerminate([this, owner](TProcessRunner&, std::uint32_t exitCode) { JobFinished(*owner, exitCode); });
+  runner.SetOnTerminate([this, owner](TProcessRunner& sender, std::uint32_t exitCode) {
+    JobFinished(*owner, exitCode, sender.ExitSignal());
+  });
   return runner;
 }
 
@@ -85,6 +102,8 @@ void TBatchEngine::StartJob(TSlot& slot, std::size_t index) {
   runner.SetCommandLine(job.CommandLine);
   runner.StartupInfo().Title = job.Title;
   slot.Job = index;
+  slot.WroteError = false;
+  slot.FirstError.clear();
   FObserver.JobStarting(index, job);
   try {
     runner.Run();
@@ -119,26 +138,67 @@ std::vector<std::size_t> TBatchEngine::CurrentJobs() const {
   return jobs;
 }
 
-TJobResult TBatchEngine::Conclude(const TBatchJob& job, std::uint32_t exitCode) {
+namespace {
+
+// Why an output of this format is not what the job chose; empty when it is.
+std::string FormatMismatch(const TWavFormat& format, const TBatchJob& job) {
+  if (job.Chosen.SampleRate != 0 && format.SampleRate != job.Chosen.SampleRate)
+    return "the output has " + std::to_string(format.SampleRate) + " Hz where " +
+           std::to_string(job.Chosen.SampleRate) + " Hz was chosen";
+  if (job.Chosen.BitsPerSample != 0 && format.BitsPerSample != job.Chosen.BitsPerSample)
+    return "the output has " + std::to_string(format.BitsPerSample) + " bits where " +
+           std::to_string(job.Chosen.BitsPerSample) + " bits were chosen";
+  return "";
+}
+
+// What is odd about an output that is accepted all the same; empty when
+// nothing is.
+std::string Oddities(const TWavFormat& format, const TBatchJob& job, const std::string& firstError, bool wroteError) {
+  std::vector<std::string> notes;
+  if (wroteError) notes.push_back("the converter wrote to its error output: " + firstError);
+  // The name gives the rate in kHz, so that is what it can be held to. A
+  // kept value differs only when the converter changes it on its own, as
+  // the real one does with 8 bits, which it writes as 16.
+  if (job.Chosen.SampleRate == 0 && job.Named.SampleRate != 0 &&
+      format.SampleRate / 1000 != job.Named.SampleRate / 1000)
+    notes.push_back("the output has " + std::to_string(format.SampleRate) + " Hz where its name says " +
+                    std::to_string(job.Named.SampleRate / 1000) + " kHz");
+  if (job.Chosen.BitsPerSample == 0 && job.Named.BitsPerSample != 0 && format.BitsPerSample != job.Named.BitsPerSample)
+    notes.push_back("the output has " + std::to_string(format.BitsPerSample) + " bits where its name says " +
+                    std::to_string(job.Named.BitsPerSample));
+  std::string text;
+  for (const std::string& note : notes) text += (text.empty() ? "" : "; ") + note;
+  return text;
+}
+
+}  // namespace
+
+TJobResult TBatchEngine::Conclude(const TBatchJob& job, const TSlot& slot, std::uint32_t exitCode, int signal) {
   TJobResult result;
   result.ExitCode = exitCode;
+  result.Signal = signal;
   if (job.TempOutput.empty()) {
     // Written directly (the old batch way): nothing to decide here.
     result.Accepted = true;
     return result;
   }
-  if (exitCode != 0 && FClosing) {
+  if ((exitCode != 0 || signal != 0) && FClosing) {
     result.Reason = "the converter was stopped because Ratemill is closing";
+  } else if (signal != 0) {
+    result.Reason = "the converter was ended by signal " + std::to_string(signal);
   } else if (exitCode != 0) {
     result.Reason = "the converter ended with exit code " + std::to_string(exitCode);
   } else if (platform::FileKind(job.TempOutput) == platform::TFileKind::fkMissing) {
     result.Reason = "the converter wrote no output file";
-  } else if (!HasWavHeader(job.TempOutput)) {
+  } else if (result.Format = ReadOutputFormat(job.TempOutput); !result.Format) {
     result.Reason = "the converter's output has no readable WAV header";
+  } else if (std::string mismatch = FormatMismatch(*result.Format, job); !mismatch.empty()) {
+    result.Reason = std::move(mismatch);
   } else {
     try {
       platform::RenameFile(job.TempOutput, job.Output);
       result.Accepted = true;
+      result.Warning = Oddities(*result.Format, job, slot.FirstError, slot.WroteError);
       return result;
     } catch (const std::exception& error) {
       result.Reason = std::string("the output could not be put in place: ") + error.what();
@@ -148,10 +208,10 @@ TJobResult TBatchEngine::Conclude(const TBatchJob& job, std::uint32_t exitCode) 
   return result;
 }
 
-void TBatchEngine::JobFinished(TSlot& slot, std::uint32_t exitCode) {
+void TBatchEngine::JobFinished(TSlot& slot, std::uint32_t exitCode, int signal) {
   const std::size_t index = slot.Job;
   slot.Busy = false;
-  const TJobResult result = Conclude(FJobs[index], exitCode);
+  const TJobResult result = Conclude(FJobs[index], slot, exitCode, signal);
   FObserver.JobEnded(index, FJobs[index], result);
 }
 

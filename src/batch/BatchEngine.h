@@ -72,13 +72,16 @@ class TBatchEngine {
     bool Busy = false;
     std::size_t Job = 0;
     std::size_t Order = 0;  // start order, for `CurrentJobs`
+    // The first line the converter wrote to its error output, if any.
+    std::string FirstError;
+    bool WroteError = false;
   };
 
   bool OutputBusy(const std::string& output) const;
   TProcessRunner& RunnerOf(TSlot& slot);
   void StartJob(TSlot& slot, std::size_t index);
-  void JobFinished(TSlot& slot, std::uint32_t exitCode);
-  TJobResult Conclude(const TBatchJob& job, std::uint32_t exitCode);
+  void JobFinished(TSlot& slot, std::uint32_t exitCode, int signal);
+  TJobResult Conclude(const TBatchJob& job, const TSlot& slot, std::uint32_t exitCode, int signal);
 
   platform::IMainThreadQueue& FQueue;
   IBatchObserver& FObserver;

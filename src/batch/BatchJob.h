@@ -27,8 +27,10 @@ struct TBatchJob {
   // What the output must be: the rate and bits the run chose, 0 where the
   // source's are kept. An output that differs is not accepted.
   TWavFormat Chosen;
-  // What the output's name says it is; a kept rate or bit depth that differs
-  // from it is accepted with a warning.
+  // What the output's name says it is: the rate in Hz whose kHz the name
+  // gives (the source's own where it is kept) and the bits. A kept rate whose
+  // kHz or a kept bit depth that differs from it is accepted with a warning;
+  // 0 states nothing to hold the output to.
   TWavFormat Named;
 };
 

@@ -31,6 +31,12 @@ class TChildProcess {
   // collected) or `stop` is set. Call from one thread at a time.
   TWaitOutcome WaitForEndOrStop(const TStopEvent& stop, std::uint32_t& exitCode);
 
+  // The signal that ended the child, known once `WaitForEndOrStop` has seen
+  // its end; 0 when it exited by itself. The exit code of such a child only
+  // follows a convention (128 + the signal) that a child can also exit with,
+  // so this is the one way to tell. Windows ends no process by a signal: 0.
+  int EndSignal() const { return FEndSignal.load(); }
+
   // Asks the child to end (and with it the processes of its group, when it
   // leads one) and forces it to end when it is still there after `grace`.
   // Returns at once; the forcing waits in the background. A child that has
@@ -41,6 +47,7 @@ class TChildProcess {
   std::intptr_t FId;
   TOsHandle FWaitHandle;
   std::atomic<bool> FCollected{false};
+  std::atomic<int> FEndSignal{0};
 };
 
 // This program's own process id.

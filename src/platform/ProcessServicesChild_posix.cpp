@@ -77,7 +77,9 @@ TWaitOutcome TChildProcess::WaitForEndOrStop(const TStopEvent& stop, std::uint32
     if (fds[0].revents) return TWaitOutcome::woStopped;
     if (fds[1].revents) break;
   }
-  exitCode = ExitCodeOf(Collect(static_cast<pid_t>(FId)));
+  const int status = Collect(static_cast<pid_t>(FId));
+  exitCode = ExitCodeOf(status);
+  FEndSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   FCollected = true;
   CountCollected();
   return TWaitOutcome::woEnded;

@@ -62,6 +62,9 @@ TWaitOutcome TChildProcess::WaitForEndOrStop(const TStopEvent& stop, std::uint32
   if (result != WAIT_OBJECT_0 + 1) return TWaitOutcome::woFailed;
   DWORD code = 0;
   if (!::GetExitCodeProcess(handles[1], &code)) return TWaitOutcome::woFailed;
+  // A process ended from outside (TerminateProcess) exits with the code it
+  // was given; nothing tells it apart from one that exited by itself, so
+  // `FEndSignal` stays 0.
   exitCode = code;
   if (!FCollected.exchange(true)) CountCollected();
   return TWaitOutcome::woEnded;

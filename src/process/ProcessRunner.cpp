@@ -174,6 +174,7 @@ void TProcessRunner::StopWatching() {
 
 void TProcessRunner::WaitThreadFinished(const TWaitForProcessThread& thread) {
   FExitCode = thread.ExitCode();
+  FExitSignal = thread.EndSignal();
   FWatchThread.reset();
   PostCompletion();
 }

@@ -80,6 +80,9 @@ class TProcessRunner {
   TRunnerState State() const { return FState; }
   int PendingCompletions() const { return FPendingCompletions; }
   std::uint32_t ExitCode() const { return FExitCode; }
+  // The signal that ended the child of the last watched run, as `OnTerminate`
+  // sees it; 0 when it exited by itself (always on Windows).
+  int ExitSignal() const { return FExitSignal; }
   std::uint32_t ProcessId() const { return FProcessId; }
   std::uint32_t ThreadId() const { return FThreadId; }
   // The child of the current run, for ending it early; empty when none.
@@ -126,6 +129,7 @@ class TProcessRunner {
   TRunnerState FState = TRunnerState::rsReady;
   int FPendingCompletions = 0;
   std::uint32_t FExitCode = 0;
+  int FExitSignal = 0;
   std::shared_ptr<platform::TChildProcess> FProcess;
   platform::TOsHandle FThread;
   std::uint32_t FProcessId = 0;

@@ -12,7 +12,10 @@ void TWaitForProcessThread::Execute() {
   std::uint32_t exitCode = 0;
   // A stop leaves the exit code alone, and so does a failed wait: the run
   // then completes with exit code 0, which is all a caller could learn.
-  if (FProcess->WaitForEndOrStop(StopEvent(), exitCode) == platform::TWaitOutcome::woEnded) FExitCode = exitCode;
+  if (FProcess->WaitForEndOrStop(StopEvent(), exitCode) == platform::TWaitOutcome::woEnded) {
+    FExitCode = exitCode;
+    FEndSignal = FProcess->EndSignal();
+  }
 }
 
 }  // namespace ratemill

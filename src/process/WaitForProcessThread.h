@@ -19,6 +19,9 @@ class TWaitForProcessThread : public TWorkerThread {
 
   // Main thread, from the completion handler: 0 unless the child's end was seen.
   std::uint32_t ExitCode() const { return FExitCode; }
+  // Main thread, from the completion handler: the signal that ended the
+  // child, 0 unless its end by a signal was seen.
+  int EndSignal() const { return FEndSignal; }
 
  protected:
   void Execute() override;
@@ -26,6 +29,7 @@ class TWaitForProcessThread : public TWorkerThread {
  private:
   std::shared_ptr<platform::TChildProcess> FProcess;
   std::uint32_t FExitCode = 0;
+  int FEndSignal = 0;
 };
 
 }  // namespace ratemill

@@ -33,9 +33,11 @@ const std::string kConverter = RATEMILL_TEST_CONVERTER;
 class TConverterEnvironment : public test::TScopedEnvironment {
  public:
   TConverterEnvironment() {
-    for (const char* name : {"RATEMILL_TC_SLEEP_MS", "RATEMILL_TC_PROGRESS_STEPS", "RATEMILL_TC_EXIT_CODE",
-                             "RATEMILL_TC_OUTPUT", "RATEMILL_TC_SIGNAL", "RATEMILL_TC_MATCH", "RATEMILL_TC_TIMES",
-                             "RATEMILL_TC_IGNORE_TERM", "RATEMILL_TC_STDERR_LINES", "RATEMILL_TC_RECORD"}) {
+    for (const char* name :
+         {"RATEMILL_TC_SLEEP_MS", "RATEMILL_TC_PROGRESS_STEPS", "RATEMILL_TC_EXIT_CODE", "RATEMILL_TC_OUTPUT",
+          "RATEMILL_TC_SIGNAL", "RATEMILL_TC_MATCH", "RATEMILL_TC_TIMES", "RATEMILL_TC_IGNORE_TERM",
+          "RATEMILL_TC_STDERR_LINES", "RATEMILL_TC_RECORD", "RATEMILL_TC_FAIL_AT", "RATEMILL_TC_WRITE_RATE",
+          "RATEMILL_TC_WRITE_BITS", "RATEMILL_TC_RULES"}) {
       Unset(name);
     }
     Set("RATEMILL_TC_PROGRESS_STEPS", "2");
@@ -113,6 +115,8 @@ class BatchEngine : public ::testing::Test {
     job.ApplicationName = kConverter;
     job.CommandLine = " --rate 48000 --bits 24 \"" + source + "\" \"" + job.TempOutput + "\"";
     job.Title = "test";
+    job.Chosen = {48000, 24};
+    job.Named = {48000, 24};
     return job;
   }
 
@@ -224,41 +228,204 @@ TEST_F(BatchEngine, AFailingJobDoesNotStopTheOthers) {
   EXPECT_EQ(OutputNames(), (std::vector<std::string>{"a_48-24.wav", "b_48-24.wav", "c_48-24.wav", "d_48-24.wav"}));
 }
 
-// Each way a converter can fail leaves the existing output as it was and no
-// temporary file; success replaces it.
-TEST_F(BatchEngine, TheTemporaryFileReplacesTheOutputOnlyOnSuccess) {
+// The verdict on each way a converter can end. A failed output leaves
+// neither a file nor a temporary file behind, and an existing output stays as
+// it was; an accepted one replaces it.
+TEST_F(BatchEngine, EachOutcomeOfAConverterGetsItsVerdict) {
+  // The job as planned: rate and bits chosen, or the bits of an 8-bit
+  // source kept, or the rate of a 44.1 kHz source kept.
+  enum class TPlanned { Chosen, EightBitsKept, RateKept };
   struct TCase {
     std::string Name;
     std::map<std::string, std::string> Knobs;
+    TPlanned Planned;
     bool Accepted;
-    std::string ReasonPart;
+    std::string ReasonPart;   // empty: no reason
+    std::string WarningPart;  // empty: no warning
+    std::uint32_t ExitCode;
+    int Signal;
+    std::optional<TWavFormat> Format;
   };
   const std::vector<TCase> cases{
-      {"success", {}, true, ""},
-      {"exit code 5 with a whole header written", {{"RATEMILL_TC_EXIT_CODE", "5"}}, false, "exit code 5"},
-      {"killed after writing", {{"RATEMILL_TC_SIGNAL", "9"}}, false, "exit code 137"},
-      {"terminated after writing", {{"RATEMILL_TC_SIGNAL", "15"}}, false, "exit code 143"},
-      {"empty output", {{"RATEMILL_TC_OUTPUT", "empty"}}, false, "no readable WAV header"},
-      {"output that is no WAV file", {{"RATEMILL_TC_OUTPUT", "text"}}, false, "no readable WAV header"},
+      {"clean success", {}, TPlanned::Chosen, true, "", "", 0, 0, TWavFormat{48000, 24}},
+      {"exit code 255", {{"RATEMILL_TC_EXIT_CODE", "255"}}, TPlanned::Chosen, false, "exit code 255", "", 255, 0, {}},
+      {"exit code 5 with a whole header written",
+       {{"RATEMILL_TC_EXIT_CODE", "5"}},
+       TPlanned::Chosen,
+       false,
+       "exit code 5",
+       "",
+       5,
+       0,
+       {}},
+      {"failed before writing",
+       {{"RATEMILL_TC_FAIL_AT", "50"}},
+       TPlanned::Chosen,
+       false,
+       "exit code 255",
+       "",
+       255,
+       0,
+       {}},
+      {"killed after writing",
+       {{"RATEMILL_TC_SIGNAL", "9"}},
+       TPlanned::Chosen,
+       false,
+       "the converter was ended by signal 9",
+       "",
+       137,
+       9,
+       {}},
+      {"terminated after writing",
+       {{"RATEMILL_TC_SIGNAL", "15"}},
+       TPlanned::Chosen,
+       false,
+       "the converter was ended by signal 15",
+       "",
+       143,
+       15,
+       {}},
+      {"no output", {{"RATEMILL_TC_OUTPUT", "none"}}, TPlanned::Chosen, false, "wrote no output file", "", 0, 0, {}},
+      {"empty output",
+       {{"RATEMILL_TC_OUTPUT", "empty"}},
+       TPlanned::Chosen,
+       false,
+       "no readable WAV header",
+       "",
+       0,
+       0,
+       {}},
+      {"text output",
+       {{"RATEMILL_TC_OUTPUT", "text"}},
+       TPlanned::Chosen,
+       false,
+       "no readable WAV header",
+       "",
+       0,
+       0,
+       {}},
+      {"wrong rate",
+       {{"RATEMILL_TC_WRITE_RATE", "44100"}},
+       TPlanned::Chosen,
+       false,
+       "the output has 44100 Hz where 48000 Hz was chosen",
+       "",
+       0,
+       0,
+       TWavFormat{44100, 24}},
+      {"wrong bits",
+       {{"RATEMILL_TC_WRITE_BITS", "16"}},
+       TPlanned::Chosen,
+       false,
+       "the output has 16 bits where 24 bits were chosen",
+       "",
+       0,
+       0,
+       TWavFormat{48000, 16}},
+      {"error output with exit code 0",
+       {{"RATEMILL_TC_STDERR_LINES", "Warning: clipped 3 samples\nsecond"}},
+       TPlanned::Chosen,
+       true,
+       "",
+       "the converter wrote to its error output: Warning: clipped 3 samples",
+       0,
+       0,
+       TWavFormat{48000, 24}},
+      {"kept bits differing from the name",
+       {},
+       TPlanned::EightBitsKept,
+       true,
+       "",
+       "the output has 16 bits where its name says 8",
+       0,
+       0,
+       TWavFormat{48000, 16}},
+      {"kept rate differing from the name",
+       {{"RATEMILL_TC_WRITE_RATE", "32000"}},
+       TPlanned::RateKept,
+       true,
+       "",
+       "the output has 32000 Hz where its name says 44 kHz",
+       0,
+       0,
+       TWavFormat{32000, 24}},
+      {"kept rate as the name says", {}, TPlanned::RateKept, true, "", "", 0, 0, TWavFormat{44100, 24}},
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    Observer = TRecordingObserver{};
-    TConverterEnvironment env;
-    for (const auto& [name, value] : c.Knobs) env.Set(name, value);
-    const std::string output = Out / "a_48-24.wav";
-    test::WriteFile(output, "earlier output");
-    RunJobs({Job(Source("a.wav"), output)}, 1);
+    for (const bool earlier : {false, true}) {
+      SCOPED_TRACE(c.Name + (earlier ? ", over an earlier output" : ""));
+      Observer = TRecordingObserver{};
+      TConverterEnvironment env;
+      for (const auto& [name, value] : c.Knobs) env.Set(name, value);
+      TBatchJob job;
+      switch (c.Planned) {
+        case TPlanned::Chosen: job = Job(Source("a.wav"), Out / "a_48-24.wav"); break;
+        case TPlanned::EightBitsKept:
+          test::WriteWav(Dir / "eight.wav", 44100, 8, 2, 441);
+          job = Job(Dir / "eight.wav", Out / "eight_48-8.wav");
+          job.CommandLine = " --rate 48000 \"" + job.Source + "\" \"" + job.TempOutput + "\"";
+          job.Chosen = {48000, 0};
+          job.Named = {48000, 8};
+          break;
+        case TPlanned::RateKept:
+          job = Job(Source("a.wav"), Out / "a_44-24.wav");
+          job.CommandLine = " --bits 24 \"" + job.Source + "\" \"" + job.TempOutput + "\"";
+          job.Chosen = {0, 24};
+          job.Named = {44100, 24};
+          break;
+      }
+      const std::string outputName = std::filesystem::path(job.Output).filename().string();
+      if (earlier) test::WriteFile(job.Output, "earlier output");
+      RunJobs({job}, 1);
 
-    ASSERT_EQ(Observer.Results.size(), 1u);
-    EXPECT_EQ(Observer.Results[0].Accepted, c.Accepted);
-    EXPECT_NE(Observer.Results[0].Reason.find(c.ReasonPart), std::string::npos) << Observer.Results[0].Reason;
-    if (c.Accepted)
-      EXPECT_TRUE(test::ReadWavFormat(output).has_value());
-    else
-      EXPECT_EQ(test::ReadFile(output), "earlier output");
-    EXPECT_EQ(OutputNames(), std::vector<std::string>{"a_48-24.wav"});
+      ASSERT_EQ(Observer.Results.size(), 1u);
+      const TJobResult& result = Observer.Results[0];
+      EXPECT_EQ(result.Accepted, c.Accepted) << result.Reason;
+      if (c.ReasonPart.empty())
+        EXPECT_EQ(result.Reason, "");
+      else
+        EXPECT_NE(result.Reason.find(c.ReasonPart), std::string::npos) << result.Reason;
+      if (c.WarningPart.empty())
+        EXPECT_EQ(result.Warning, "");
+      else
+        EXPECT_NE(result.Warning.find(c.WarningPart), std::string::npos) << result.Warning;
+      EXPECT_EQ(result.ExitCode, c.ExitCode);
+      EXPECT_EQ(result.Signal, c.Signal);
+      ASSERT_EQ(result.Format.has_value(), c.Format.has_value());
+      if (c.Format) {
+        EXPECT_EQ(result.Format->SampleRate, c.Format->SampleRate);
+        EXPECT_EQ(result.Format->BitsPerSample, c.Format->BitsPerSample);
+      }
+      if (c.Accepted) {
+        const auto written = test::ReadWavFormat(job.Output);
+        ASSERT_TRUE(written.has_value());
+        EXPECT_EQ(static_cast<std::int32_t>(written->Rate), c.Format->SampleRate);
+        EXPECT_EQ(OutputNames(), std::vector<std::string>{outputName});
+      } else if (earlier) {
+        EXPECT_EQ(test::ReadFile(job.Output), "earlier output");
+        EXPECT_EQ(OutputNames(), std::vector<std::string>{outputName});
+      } else {
+        EXPECT_TRUE(OutputNames().empty());
+      }
+      std::filesystem::remove(job.Output);
+    }
   }
+}
+
+// The old batch way writes the output itself; its end is taken as it comes,
+// and nothing of the output is read back.
+TEST_F(BatchEngine, WithoutATemporaryFileTheOutputIsTakenAsWritten) {
+  Env.Set("RATEMILL_TC_WRITE_RATE", "44100");
+  TBatchJob job = Job(Source("a.wav"), Out / "a_48-24.wav");
+  job.TempOutput.clear();
+  job.CommandLine = " --rate 48000 --bits 24 \"" + job.Source + "\" \"" + job.Output + "\"";
+  RunJobs({job}, 1);
+  ASSERT_EQ(Observer.Results.size(), 1u);
+  EXPECT_TRUE(Observer.Results[0].Accepted);
+  EXPECT_EQ(Observer.Results[0].Reason, "");
+  EXPECT_EQ(Observer.Results[0].Warning, "");
+  EXPECT_FALSE(Observer.Results[0].Format.has_value());
+  EXPECT_EQ(OutputNames(), std::vector<std::string>{"a_48-24.wav"});
 }
 
 TEST_F(BatchEngine, AConverterThatWritesNothingLeavesNoOutput) {

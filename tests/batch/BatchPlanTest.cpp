@@ -9,6 +9,7 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -313,31 +314,66 @@ TEST(BatchPlan, NamedFollowsTheNameWhenAHeaderCannotBeRead) {
   EXPECT_EQ(plan[1].Job.Chosen.BitsPerSample, 0);
 }
 
+// A canonical header made by hand, with the fmt chunk's length, rate and bits
+// as given.
+std::string Header(std::uint32_t fmtLength, std::uint32_t rate, std::uint16_t bits) {
+  std::string h = std::string("RIFF\x24\0\0\0WAVEfmt ", 16);
+  for (int i = 0; i < 4; ++i) h += static_cast<char>(fmtLength >> (8 * i));
+  h += std::string("\x01\0\x02\0", 4);
+  for (int i = 0; i < 4; ++i) h += static_cast<char>(rate >> (8 * i));
+  h += std::string(6, '\0');
+  h += static_cast<char>(bits);
+  h += static_cast<char>(bits >> 8);
+  return h + std::string("data\0\0\0\0", 8);
+}
+
+// The output's format is read from its fmt chunk wherever that stands near
+// the start; anything that gives no rate and bits is no readable header.
 TEST(WholeOutput, WavHeaderCheck) {
   test::TTempDir dir;
   struct TCase {
     std::string Name;
-    std::string Content;  // "<wav>" for a real WAV file
-    bool Readable;
+    std::string Content;  // "<wav>", "<list first>", "<extensible>": real WAV files
+    std::optional<TWavFormat> Format;
   };
   const std::vector<TCase> cases{
-      {"wav", "<wav>", true},
-      {"empty", "", false},
-      {"text", "this is no WAV file, but it is longer than a header would be\n", false},
-      {"header cut short", std::string("RIFF\x24\0\0\0WAVEfmt ", 16), false},
-      {"RIFF of another kind", std::string("RIFF\x24\0\0\0AVI ", 12) + std::string(40, '\0'), false},
+      {"wav", "<wav>", TWavFormat{48000, 24}},
+      {"a tag chunk before the fmt chunk", "<list first>", TWavFormat{22050, 16}},
+      {"extensible", "<extensible>", TWavFormat{96000, 24}},
+      {"made by hand", Header(16, 44100, 16), TWavFormat{44100, 16}},
+      {"empty", "", {}},
+      {"text", "this is no WAV file, but it is longer than a header would be\n", {}},
+      {"header cut short", std::string("RIFF\x24\0\0\0WAVEfmt ", 16), {}},
+      {"fmt chunk cut short", Header(16, 44100, 16).substr(0, 30), {}},
+      {"fmt chunk too small to hold the bits", Header(12, 44100, 16), {}},
+      {"rate 0", Header(16, 0, 16), {}},
+      {"bits 0", Header(16, 44100, 0), {}},
+      {"no fmt chunk", std::string("RIFF\x24\0\0\0WAVEdata\0\0\0\0", 20) + std::string(40, '\0'), {}},
+      {"RIFF of another kind", std::string("RIFF\x24\0\0\0AVI ", 12) + std::string(40, '\0'), {}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     const std::string path = dir / c.Name;
     if (c.Content == "<wav>")
       test::WriteWav(path, 48000, 24, 2, 10);
+    else if (c.Content == "<list first>")
+      test::WriteWav(path, 22050, 16, 2, 10, test::TWavLayout{1, false, true});
+    else if (c.Content == "<extensible>")
+      test::WriteWav(path, 96000, 24, 2, 10, test::TWavLayout{1, true, false});
     else
       test::WriteFile(path, c.Content);
-    EXPECT_EQ(HasWavHeader(path), c.Readable);
+    const auto format = ReadOutputFormat(path);
+    ASSERT_EQ(format.has_value(), c.Format.has_value());
+    if (format) {
+      EXPECT_EQ(format->SampleRate, c.Format->SampleRate);
+      EXPECT_EQ(format->BitsPerSample, c.Format->BitsPerSample);
+    }
+    EXPECT_EQ(HasWavHeader(path), c.Format.has_value());
   }
-  EXPECT_FALSE(HasWavHeader(dir / "missing"));
-  EXPECT_FALSE(HasWavHeader(dir.Path()));
+  for (const std::string& path : {dir / "missing", dir.Path()}) {
+    EXPECT_FALSE(ReadOutputFormat(path).has_value()) << path;
+    EXPECT_FALSE(HasWavHeader(path)) << path;
+  }
 }
 
 }  // namespace

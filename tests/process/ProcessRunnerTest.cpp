@@ -462,6 +462,42 @@ TEST_F(RunnerTest, WithoutCaptureOneCompletionEndsTheRunWithTheExitCode) {
   }
 }
 
+// A child ended by a signal reports the shell's 128 + n as its exit code,
+// which a child can also exit with by itself; only the signal tells them
+// apart. Each run reports its own: a signal does not outlive its run.
+TEST_F(RunnerTest, TheSignalThatEndedTheChildIsReportedApartFromItsExitCode) {
+  struct TCase {
+    std::string Name;
+    std::string Step;
+    int Kill;  // sent by the test once the child runs; 0: none
+    std::uint32_t Code;
+    int Signal;
+  };
+  const TCase cases[] = {
+      {"killed", "sleep:60000", SIGKILL, 137, SIGKILL},
+      {"exits with 137 itself", "exit:137", 0, 137, 0},
+      {"terminated", "sleep:60000", SIGTERM, 143, SIGTERM},
+      {"exits with 0", "exit:0", 0, 0, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Events.clear();
+    int signalSeen = -1;
+    Runner->SetOnTerminate([&](TProcessRunner& s, std::uint32_t code) {
+      signalSeen = s.ExitSignal();
+      Record(s, End(code));
+    });
+    Run({c.Step}, {O::coRedirect, O::coSeparateError});
+    if (c.Kill != 0) {
+      ASSERT_EQ(::kill(static_cast<pid_t>(Runner->ProcessId()), c.Kill), 0);
+    }
+    PumpUntilReady();
+    EXPECT_EQ(OfKind("end"), (std::vector<TEvent>{End(c.Code)}));
+    EXPECT_EQ(signalSeen, c.Signal);
+    EXPECT_EQ(Runner->ExitSignal(), c.Signal);
+  }
+}
+
 TEST_F(RunnerTest, RunWhileWaitingIsRefusedAndTheRunInProgressCompletes) {
   TGate gate(Temp / "gate");
   Run({"wait:" + gate.Path(), "out:done\\n", "exit:4"}, {O::coRedirect});

@@ -3,18 +3,15 @@
 // the requested rate and bits, and talks on its output streams the way the
 // real converter does, so the tests see what users will see:
 // banner and settings on stdout, progress rewritten with a bare carriage
-// return and flushed each time, errors on stderr with exit code 255.
+// return and flushed each time, errors on stderr with exit code 255. Like
+// the real converter it writes an 8-bit source whose bits are kept as 16
+// bits, and with --twopass it counts from 0 to 100 twice ("Pass 1", "Pass 2").
 //
-// Environment knobs (all optional):
-//   RATEMILL_TC_STDERR_LINES    text whose "\n"-separated lines go to stderr
+// Environment knobs for every call (all optional):
 //   RATEMILL_TC_SLEEP_MS        time to spend, in small slices between progress updates
 //   RATEMILL_TC_FLOOD_BYTES     bytes of progress-like text written to stdout
 //   RATEMILL_TC_FLOOD_STDERR_BYTES  the same on stderr
-//   RATEMILL_TC_EXIT_CODE       exit code after doing everything else; a non-zero
-//                               code leaves a header-only (44-byte) output file
-//   RATEMILL_TC_PROGRESS_STEPS  number of progress steps (default 10)
-//   RATEMILL_TC_FAIL_AT         percentage at which the conversion fails: error
-//                               on stderr, exit 255, no output written
+//   RATEMILL_TC_PROGRESS_STEPS  number of progress steps per pass (default 10)
 //   RATEMILL_TC_RECORD          file to which each call appends its arguments,
 //                               one per line, followed by a blank line
 //   RATEMILL_TC_TIMES           file to which each call appends one line when it
@@ -22,12 +19,28 @@
 //   RATEMILL_TC_BURN_MS         CPU time to burn before writing the output
 //   RATEMILL_TC_IGNORE_TERM     "1": the termination request is ignored, so only a
 //                               forced end stops the converter
-//   RATEMILL_TC_MATCH           when set, the knobs below apply only to sources
-//                               whose path contains this text
-//   RATEMILL_TC_OUTPUT          "empty" or "text": the output written is an empty
-//                               file or text that is no WAV file, with exit code 0
-//   RATEMILL_TC_SIGNAL          signal number by which the converter dies after
-//                               writing its output
+//
+// Knobs for some files only. Each is read from RATEMILL_TC_<name>, which
+// applies to every source or, when RATEMILL_TC_MATCH is set, only to sources
+// whose path contains that text. RATEMILL_TC_RULES gives different files
+// different knobs in one run: rules "TEXT:NAME=VALUE" separated by ";" (a
+// value holds no ";"); the first rule for a knob whose TEXT the source's path
+// contains wins over the variable, e.g.
+// "a.wav:EXIT_CODE=255;b.wav:SIGNAL=9;c.wav:WRITE_RATE=44100".
+//   STDERR_LINES  text whose "\n"-separated lines go to stderr; the run
+//                 still succeeds
+//   FAIL_AT       percentage at which the conversion fails: error on
+//                 stderr, exit 255, no output written
+//   EXIT_CODE     exit code after doing everything else; a non-zero code
+//                 leaves a header-only (44-byte) output file
+//   OUTPUT        "empty" or "text": the output written is an empty file or
+//                 text that is no WAV file; "none": no output is written;
+//                 each with exit code 0
+//   SIGNAL        signal number by which the converter dies after writing
+//                 its output
+//   WRITE_RATE    the rate written into the output instead of the one asked
+//                 for (or kept), as a faulty converter would
+//   WRITE_BITS    the same for the bits
 
 #include <signal.h>
 #include <time.h>
@@ -238,10 +251,42 @@ bool KnobsApply(const std::string& source) {
   return match == nullptr || *match == '\0' || source.find(match) != std::string::npos;
 }
 
-void WriteStderrLines() {
-  const char* text = std::getenv("RATEMILL_TC_STDERR_LINES");
-  if (text == nullptr || *text == '\0') return;
-  std::string lines = text;
+// The rule of RATEMILL_TC_RULES that sets knob `name` for `source`, if any.
+std::optional<std::string> RuleValue(const std::string& name, const std::string& source) {
+  const char* text = std::getenv("RATEMILL_TC_RULES");
+  if (text == nullptr) return std::nullopt;
+  const std::string rules = text;
+  for (std::size_t start = 0; start < rules.size();) {
+    std::size_t end = rules.find(';', start);
+    if (end == std::string::npos) end = rules.size();
+    const std::string rule = rules.substr(start, end - start);
+    start = end + 1;
+    const std::size_t equals = rule.find('=');
+    const std::size_t colon = equals == std::string::npos ? std::string::npos : rule.rfind(':', equals);
+    if (colon == std::string::npos || rule.compare(colon + 1, equals - colon - 1, name) != 0) continue;
+    if (source.find(rule.substr(0, colon)) != std::string::npos) return rule.substr(equals + 1);
+  }
+  return std::nullopt;
+}
+
+// A knob for some files only: its rule, else its variable where the match allows.
+std::optional<std::string> FileKnob(const std::string& name, const std::string& source) {
+  if (auto rule = RuleValue(name, source)) return rule;
+  if (!KnobsApply(source)) return std::nullopt;
+  const char* value = std::getenv(("RATEMILL_TC_" + name).c_str());
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return std::string(value);
+}
+
+std::optional<long> FileKnobNumber(const std::string& name, const std::string& source) {
+  const auto text = FileKnob(name, source);
+  return text ? ParseNumber(*text) : std::nullopt;
+}
+
+void WriteStderrLines(const std::string& source) {
+  const auto text = FileKnob("STDERR_LINES", source);
+  if (!text || text->empty()) return;
+  std::string lines = *text;
   if (lines.back() != '\n') lines += '\n';
   Err(lines);
 }
@@ -265,7 +310,8 @@ int main(int argc, char** argv) {
     Fail("Error: Only PCM is supported.");
 
   const long rate = settings.Rate.value_or(input->Rate);
-  const long bits = settings.Bits.value_or(input->Bits);
+  // The real converter writes no 8-bit output unless asked to.
+  const long bits = settings.Bits.value_or(input->Bits == 8 ? 16 : input->Bits);
   if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
     Fail("Error: unsupported bit depth : " + std::to_string(bits));
 
@@ -281,11 +327,11 @@ int main(int argc, char** argv) {
   Out(std::string("Two-pass : ") + (settings.TwoPass ? "on" : "off") +
       ", normalize : " + (settings.Normalize ? "on" : "off") + "\n\n");
 
-  WriteStderrLines();
+  WriteStderrLines(settings.Input);
 
   const int steps = static_cast<int>(EnvNumber("RATEMILL_TC_PROGRESS_STEPS").value_or(10));
   const long sleepMs = EnvNumber("RATEMILL_TC_SLEEP_MS").value_or(0);
-  const std::optional<long> failAt = EnvNumber("RATEMILL_TC_FAIL_AT");
+  const std::optional<long> failAt = FileKnobNumber("FAIL_AT", settings.Input);
 
   if (settings.TwoPass) {
     // The first pass keeps its intermediate result in the temporary file.
@@ -309,12 +355,16 @@ int main(int argc, char** argv) {
 
   if (const auto ms = EnvNumber("RATEMILL_TC_BURN_MS")) Burn(*ms);
 
-  const bool knobs = KnobsApply(settings.Input);
-  const long exitCode = knobs ? EnvNumber("RATEMILL_TC_EXIT_CODE").value_or(0) : 0;
-  const char* outputKind = knobs ? std::getenv("RATEMILL_TC_OUTPUT") : nullptr;
-  if (outputKind != nullptr && (std::strcmp(outputKind, "empty") == 0 || std::strcmp(outputKind, "text") == 0)) {
+  const long exitCode = FileKnobNumber("EXIT_CODE", settings.Input).value_or(0);
+  const std::string outputKind = FileKnob("OUTPUT", settings.Input).value_or("");
+  if (outputKind == "none") {
+    Out("\npeak : 0.500000 (-6.02dB)\ndone\n");
+    RecordTimes(started, settings.Input);
+    return 0;
+  }
+  if (outputKind == "empty" || outputKind == "text") {
     std::ofstream out(settings.Output, std::ios::binary | std::ios::trunc);
-    if (std::strcmp(outputKind, "text") == 0) out << "this is no WAV file\n";
+    if (outputKind == "text") out << "this is no WAV file\n";
     out.close();
     RecordTimes(started, settings.Input);
     return 0;
@@ -325,14 +375,16 @@ int main(int argc, char** argv) {
   const std::uint64_t inputFrames = std::min<std::uint64_t>(input->DataSize, present) / input->BlockAlign;
   const std::uint64_t frames =
       exitCode != 0 ? 0 : (inputFrames * static_cast<std::uint64_t>(rate) + input->Rate / 2) / input->Rate;
+  const long writtenRate = FileKnobNumber("WRITE_RATE", settings.Input).value_or(rate);
+  const long writtenBits = FileKnobNumber("WRITE_BITS", settings.Input).value_or(bits);
   try {
-    ratemill::test::WriteWav(settings.Output, static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(bits),
-                             input->Channels, frames);
+    ratemill::test::WriteWav(settings.Output, static_cast<std::uint32_t>(writtenRate),
+                             static_cast<std::uint16_t>(writtenBits), input->Channels, frames);
   } catch (const std::exception&) {
     Fail("cannot open output file.");
   }
 
-  if (const auto signal = knobs ? EnvNumber("RATEMILL_TC_SIGNAL") : std::nullopt) {
+  if (const auto signal = FileKnobNumber("SIGNAL", settings.Input)) {
     ratemill::test::EndBySignal(static_cast<int>(*signal));
   }
 

@@ -81,6 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
             "RateAndBitsGiven", 44100, 16, 2, 4410, {}, {"--rate", "48000", "--bits", "24"}, 48000, 24, 4800},
         TConversionCase{"BothKept", 44100, 16, 2, 4410, {}, {}, 44100, 16, 4410},
         TConversionCase{"RateGivenBitsKept", 48000, 24, 1, 4800, {}, {"--rate", "32000"}, 32000, 24, 3200},
+        // The real converter writes 16 bits where 8 are kept.
+        TConversionCase{"EightBitsKeptAreWrittenAs16", 44100, 8, 2, 441, {}, {}, 44100, 16, 441},
+        TConversionCase{"EightBitsKeptRateGiven", 22050, 8, 1, 2205, {}, {"--rate", "44100"}, 44100, 16, 4410},
         TConversionCase{
             "EveryOtherOption",
             44100,
@@ -178,6 +181,82 @@ TEST(TestConverterKnobs, StderrLinesArriveAsGivenAndTheRunStillSucceeds) {
   EXPECT_EQ(result.Err, "Warning: first\nWarning: second\n");
   EXPECT_EQ(result.Out.find("Warning"), std::string::npos);
   EXPECT_TRUE(ReadWavFormat(dir / "out.wav").has_value());
+}
+
+// Knobs for some files only: by RATEMILL_TC_MATCH, or by rules that give
+// each file its own in one run.
+TEST(TestConverterKnobs, PerFileKnobsFollowTheMatchAndTheRules) {
+  struct TOutcome {
+    int ExitCode;        // -1: ended by a signal
+    std::uint32_t Rate;  // 0: no output file
+    std::uint16_t Bits;
+    std::string Err;
+  };
+  struct TCase {
+    std::string Name;
+    TEnvironment Environment;
+    TOutcome A, B;
+  };
+  const TOutcome asked{0, 48000, 24, ""};
+  const std::vector<TCase> cases{
+      {"no knobs", {}, asked, asked},
+      {"rate written for all", {{"RATEMILL_TC_WRITE_RATE", "44100"}}, {0, 44100, 24, ""}, {0, 44100, 24, ""}},
+      {"bits written for all", {{"RATEMILL_TC_WRITE_BITS", "16"}}, {0, 48000, 16, ""}, {0, 48000, 16, ""}},
+      {"rate written for the match",
+       {{"RATEMILL_TC_WRITE_RATE", "44100"}, {"RATEMILL_TC_MATCH", "b.wav"}},
+       asked,
+       {0, 44100, 24, ""}},
+      {"error output for the match",
+       {{"RATEMILL_TC_STDERR_LINES", "careful"}, {"RATEMILL_TC_MATCH", "a.wav"}},
+       {0, 48000, 24, "careful\n"},
+       asked},
+      {"failure for the match",
+       {{"RATEMILL_TC_FAIL_AT", "50"}, {"RATEMILL_TC_MATCH", "a.wav"}},
+       {255, 0, 0, "Error: conversion failed at 50%.\n"},
+       asked},
+      {"rules give each file its own",
+       {{"RATEMILL_TC_RULES", "a.wav:WRITE_RATE=44100;b.wav:EXIT_CODE=255"}},
+       {0, 44100, 24, ""},
+       {255, 48000, 24, ""}},
+      {"a rule with a signal", {{"RATEMILL_TC_RULES", "b.wav:SIGNAL=9"}}, asked, {-1, 48000, 24, ""}},
+      {"no output for the match",
+       {{"RATEMILL_TC_OUTPUT", "none"}, {"RATEMILL_TC_MATCH", "b.wav"}},
+       asked,
+       {0, 0, 0, ""}},
+      {"a rule wins over the variable",
+       {{"RATEMILL_TC_EXIT_CODE", "3"}, {"RATEMILL_TC_RULES", "x.wav:EXIT_CODE=4;a.wav:EXIT_CODE=0"}},
+       asked,
+       {3, 48000, 24, ""}},
+      {"rules for other files change nothing", {{"RATEMILL_TC_RULES", "c.wav:EXIT_CODE=5;broken"}}, asked, asked},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempDir dir;
+    for (const auto& [name, want] : {std::pair{"a", c.A}, std::pair{"b", c.B}}) {
+      SCOPED_TRACE(name);
+      const std::string in = dir / (std::string(name) + ".wav");
+      const std::string out = dir / (std::string(name) + "_out.wav");
+      WriteWav(in, 44100, 16, 2, 441);
+      const TChildResult result = RunChild(Command({"--rate", "48000", "--bits", "24"}, in, out), c.Environment);
+      EXPECT_EQ(result.ExitCode, want.ExitCode);
+      EXPECT_EQ(result.Err, want.Err);
+      const auto format = ReadWavFormat(out);
+      ASSERT_EQ(format.has_value(), want.Rate != 0);
+      if (format) {
+        EXPECT_EQ(format->Rate, want.Rate);
+        EXPECT_EQ(format->Bits, want.Bits);
+      }
+    }
+  }
+}
+
+TEST(TestConverterKnobs, TwoPassesCountToAHundredTwice) {
+  TTempDir dir;
+  WriteWav(dir / "in.wav", 44100, 16, 2, 441);
+  const TChildResult result =
+      RunChild(Command({"--twopass"}, dir / "in.wav", dir / "out.wav"), {{"RATEMILL_TC_PROGRESS_STEPS", "4"}});
+  EXPECT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_EQ(ProgressPercents(result.Out), (std::vector<int>{0, 25, 50, 75, 100, 0, 25, 50, 75, 100}));
 }
 
 TEST(TestConverterKnobs, NonZeroExitCodeLeavesAHeaderOnlyFile) {
