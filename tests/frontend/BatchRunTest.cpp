@@ -1150,12 +1150,13 @@ void BatchRunTest::realConversionThroughTheSoxWrapper() {
 
 QTEST_MAIN(BatchRunTest)
 // One run with every outcome a file can have, then a second Start on what is
-// left. Each converter gets its own knobs just before it starts.
+// left. The converter's rules give each file its own fault.
 void BatchRunTest::overviewOfARunWithEveryOutcome() {
   TBench bench;
   const std::string a = bench.AddSource("a.wav");
   const std::string exits = bench.AddSource("exits.wav");
   const std::string killed = bench.AddSource("killed.wav");
+  const std::string wrong = bench.AddSource("wrong.wav");
   const std::string folder = bench.Sources / "folder.wav";
   std::filesystem::create_directory(folder);
   bench.Form->FileList->addItem(QString::fromStdString(folder));
@@ -1164,19 +1165,9 @@ void BatchRunTest::overviewOfARunWithEveryOutcome() {
   const std::string b = bench.AddSource("b.wav");
   bench.Fixture.Boxes.Answer(TMessageAnswer::No);  // kept's output stays
   bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);  // the failed files
-  bench.Env.Set("RATEMILL_TC_EXIT_CODE", "255");
-  bench.Env.Set("RATEMILL_TC_SIGNAL", "9");
-  bench.OnProcessing(exits, [&] {
-    bench.Env.Set("RATEMILL_TC_MATCH", "exits.wav");
-    bench.Env.Unset("RATEMILL_TC_SIGNAL");
-  });
-  bench.OnProcessing(killed, [&] {
-    bench.Env.Set("RATEMILL_TC_MATCH", "killed.wav");
-    bench.Env.Unset("RATEMILL_TC_EXIT_CODE");
-    bench.Env.Set("RATEMILL_TC_SIGNAL", "9");
-  });
-  bench.Env.Set("RATEMILL_TC_MATCH", "no such file");
-  // The table and the status bar while the second converter runs.
+  bench.Env.Set("RATEMILL_TC_RULES",
+                "exits.wav:EXIT_CODE=255;killed.wav:SIGNAL=9;wrong.wav:WRITE_RATE=44100;b.wav:STDERR_LINES=careful");
+  // The table and the status bar as the second converter starts.
   std::vector<std::string> statesMeanwhile;
   bool progressShown = false;
   std::string countMeanwhile;
@@ -1188,54 +1179,64 @@ void BatchRunTest::overviewOfARunWithEveryOutcome() {
   bench.Start();
 
   QCOMPARE(statesMeanwhile,
-           (std::vector<std::string>{"fertig", "läuft", "wartet", "übersprungen", "übersprungen", "wartet"}));
+           (std::vector<std::string>{"fertig", "läuft", "wartet", "wartet", "übersprungen", "übersprungen", "wartet"}));
   QVERIFY(progressShown);
-  QCOMPARE(countMeanwhile, std::string("2 von 4"));
+  QCOMPARE(countMeanwhile, std::string("2 von 5"));
 
-  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fehlgeschlagen", "fehlgeschlagen", "übersprungen",
-                                                     "übersprungen", "fertig"}));
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fehlgeschlagen", "fehlgeschlagen", "fehlgeschlagen",
+                                                     "übersprungen", "übersprungen", "fertig"}));
   // A failed file's reason is the one the error pane gives for it.
   const Lines errors = PaneLines(bench.Console->ErrorMemo);
-  for (const auto& [row, source] : {std::pair{1, exits}, std::pair{2, killed}}) {
+  for (const auto& [row, source] : {std::pair{1, exits}, std::pair{2, killed}, std::pair{3, wrong}}) {
     const std::string note = bench.RowView(row).Note;
-    QVERIFY2(!note.empty(), source.c_str());
     const std::string output = source.substr(0, source.size() - 4) + "_48-24.wav";
     QVERIFY2(std::find(errors.begin(), errors.end(), "No output written to " + output + ": " + note) != errors.end(),
              note.c_str());
   }
-  QVERIFY2(bench.RowView(1).Note.find("255") != std::string::npos, bench.RowView(1).Note.c_str());
-  QVERIFY2(bench.RowView(2).Note.find('9') != std::string::npos, bench.RowView(2).Note.c_str());
-  QCOMPARE(bench.RowView(3).Note, std::string("it is a folder, not a file"));
-  QCOMPARE(bench.RowView(4).Note, std::string("Zieldatei vorhanden"));
-  // What was written, as read back from the file.
+  QCOMPARE(bench.RowView(1).Note, std::string("the converter ended with exit code 255"));
+  QCOMPARE(bench.RowView(2).Note, std::string("the converter was ended by signal 9"));
+  QVERIFY2(bench.RowView(3).Note.find("44100") != std::string::npos, bench.RowView(3).Note.c_str());
+  QCOMPARE(bench.RowView(4).Note, std::string("it is a folder, not a file"));
+  QCOMPARE(bench.RowView(5).Note, std::string("Zieldatei vorhanden"));
+  // What was written, as read back from the file; the wrong rate shows as it is.
   QCOMPARE(bench.RowView(0).Result, std::string("48000 Hz, 24 Bit"));
-  QCOMPARE(bench.RowView(5).Result, std::string("48000 Hz, 24 Bit"));
+  QCOMPARE(bench.RowView(3).Result, std::string("44100 Hz, 24 Bit"));
+  QCOMPARE(bench.RowView(6).Result, std::string("48000 Hz, 24 Bit"));
+  // Done with error output: done all the same, but marked, and the warning says why.
+  TRunStatusModel& model = *bench.Console->RunStatus;
+  const QModelIndex plainState = model.index(0, TRunStatusModel::colState);
+  const QModelIndex warnedState = model.index(6, TRunStatusModel::colState);
   QCOMPARE(bench.RowView(0).Note, std::string());
+  QVERIFY(model.data(plainState, Qt::DecorationRole).isNull());
+  QVERIFY(!model.data(warnedState, Qt::DecorationRole).isNull());
+  QVERIFY2(bench.RowView(6).Note.find("careful") != std::string::npos, bench.RowView(6).Note.c_str());
+  QCOMPARE(model.data(warnedState, Qt::AccessibleTextRole).toString().toStdString(),
+           "fertig: " + bench.RowView(6).Note);
 
-  QCOMPARE(bench.Summary(), std::string("6 Dateien: 2 konvertiert, 2 fehlgeschlagen, 2 übersprungen"));
+  QCOMPARE(bench.Summary(), std::string("7 Dateien: 2 konvertiert, 3 fehlgeschlagen, 2 übersprungen"));
   QCOMPARE(PaneLines(bench.Console->InfoMemo).back(), bench.Form->StatusText(0));
   QVERIFY(bench.Form->RunProgressBar->isHidden() && bench.Form->RunProgressLabel->isHidden());
   QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
   QCOMPARE(bench.Fixture.Boxes.Shown()[1].Kind, TMessageKind::WarningOk);
-  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Text, "Diese Dateien wurden nicht konvertiert:\n" + exits + "\n" + killed);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Text,
+           "Diese Dateien wurden nicht konvertiert:\n" + exits + "\n" + killed + "\n" + wrong);
   QCOMPARE(bench.Fixture.Boxes.Unanswered(), 0);
-  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{exits, killed}));
-  QCOMPARE(bench.SelectedEntries(), (std::vector<std::string>{exits, killed}));
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{exits, killed, wrong}));
+  QCOMPARE(bench.SelectedEntries(), (std::vector<std::string>{exits, killed, wrong}));
   bench.CheckIdle();
 
   // Start again, nothing failing now: exactly the failed files are converted.
-  bench.Env.Unset("RATEMILL_TC_MATCH");
-  bench.Env.Unset("RATEMILL_TC_EXIT_CODE");
-  bench.Env.Unset("RATEMILL_TC_SIGNAL");
+  bench.Env.Unset("RATEMILL_TC_RULES");
   const std::size_t callsBefore = bench.Calls().size();
   bench.Start();
   const std::vector<Lines> calls = bench.Calls();
   QCOMPARE(std::vector<Lines>(calls.begin() + static_cast<std::ptrdiff_t>(callsBefore), calls.end()),
            (std::vector<Lines>{TBench::Argv(exits, bench.Sources / "exits_48-24.wav"),
-                               TBench::Argv(killed, bench.Sources / "killed_48-24.wav")}));
-  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig"}));
+                               TBench::Argv(killed, bench.Sources / "killed_48-24.wav"),
+                               TBench::Argv(wrong, bench.Sources / "wrong_48-24.wav")}));
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig", "fertig"}));
   QVERIFY(bench.ListEntries().empty());
-  QCOMPARE(bench.Summary(), std::string("2 Dateien: 2 konvertiert"));
+  QCOMPARE(bench.Summary(), std::string("3 Dateien: 3 konvertiert"));
   QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
 }
 
