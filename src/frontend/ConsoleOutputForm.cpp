@@ -35,7 +35,7 @@ constexpr int kHandleWidth = 3;
 // longer read well; the window then stands where it always stood.
 constexpr int kMinimumWidthBeside = 560;
 // File, state, progress, time, result; the reason takes the rest.
-constexpr int kColumnWidths[] = {200, 110, 75, 55, 110};
+constexpr int kColumnWidths[] = {200, 130, 75, 55, 110};
 // About one frame of a 60 Hz screen.
 constexpr int kFlushIntervalMs = 16;
 // One character takes at most four bytes in any code page the converter may
