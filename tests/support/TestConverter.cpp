@@ -19,6 +19,8 @@
 //   RATEMILL_TC_BURN_MS         CPU time to burn before writing the output
 //   RATEMILL_TC_IGNORE_TERM     "1": the termination request is ignored, so only a
 //                               forced end stops the converter
+// SLEEP_MS and PROGRESS_STEPS may also be given to some files by the rules
+// below (one slow file among quick ones); RATEMILL_TC_MATCH does not limit them.
 //
 // Knobs for some files only. Each is read from RATEMILL_TC_<name>, which
 // applies to every source or, when RATEMILL_TC_MATCH is set, only to sources
@@ -329,8 +331,12 @@ int main(int argc, char** argv) {
 
   WriteStderrLines(settings.Input);
 
-  const int steps = static_cast<int>(EnvNumber("RATEMILL_TC_PROGRESS_STEPS").value_or(10));
-  const long sleepMs = EnvNumber("RATEMILL_TC_SLEEP_MS").value_or(0);
+  const auto ruled = [&](const char* name, const char* variable) {
+    const auto rule = RuleValue(name, settings.Input);
+    return rule ? ParseNumber(*rule) : EnvNumber(variable);
+  };
+  const int steps = static_cast<int>(ruled("PROGRESS_STEPS", "RATEMILL_TC_PROGRESS_STEPS").value_or(10));
+  const long sleepMs = ruled("SLEEP_MS", "RATEMILL_TC_SLEEP_MS").value_or(0);
   const std::optional<long> failAt = FileKnobNumber("FAIL_AT", settings.Input);
 
   if (settings.TwoPass) {

@@ -250,6 +250,17 @@ TEST(TestConverterKnobs, PerFileKnobsFollowTheMatchAndTheRules) {
   }
 }
 
+TEST(TestConverterKnobs, RulesGiveOneFileItsOwnProgressSteps) {
+  TTempDir dir;
+  WriteWav(dir / "a.wav", 44100, 16, 2, 441);
+  WriteWav(dir / "b.wav", 44100, 16, 2, 441);
+  const TEnvironment environment{{"RATEMILL_TC_PROGRESS_STEPS", "2"}, {"RATEMILL_TC_RULES", "b.wav:PROGRESS_STEPS=4"}};
+  const TChildResult a = RunChild(Command({}, dir / "a.wav", dir / "a_out.wav"), environment);
+  const TChildResult b = RunChild(Command({}, dir / "b.wav", dir / "b_out.wav"), environment);
+  EXPECT_EQ(ProgressPercents(a.Out), (std::vector<int>{0, 50, 100}));
+  EXPECT_EQ(ProgressPercents(b.Out), (std::vector<int>{0, 25, 50, 75, 100}));
+}
+
 TEST(TestConverterKnobs, TwoPassesCountToAHundredTwice) {
   TTempDir dir;
   WriteWav(dir / "in.wav", 44100, 16, 2, 441);
