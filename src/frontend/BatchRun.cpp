@@ -53,8 +53,8 @@ std::string Fill(std::string text, const std::string& value, const std::string& 
 
 using Clock = TRunProgress::Clock;
 
-// The time left shows again only once a second has passed, so that a run of
-// instant conversions does not spend its time on the label.
+// While no converter reports progress (a slow start, a long final write),
+// the time left still moves on once a second.
 constexpr int kProgressIntervalMs = 1000;
 
 }  // namespace
