@@ -1291,7 +1291,7 @@ void BatchRunTest::progressRisesAndTheTimeLeftFalls() {
   // Both passes of b were seen, in order, the second one filling the upper half.
   QVERIFY(percents.size() >= 5);
   QVERIFY(std::is_sorted(percents.begin(), percents.end()));
-  QVERIFY2(percents.front() < 50 && percents.back() > 50, QTest::toString(percents.back()));
+  QVERIFY2(percents.front() < 50 && percents.back() > 50, std::to_string(percents.back()).c_str());
   QVERIFY(std::is_sorted(bar.begin(), bar.end()));
   QVERIFY(bar.back() > TMainForm::kRunProgressSteps / 2);
   // The time left shows once the run is a few seconds old, and falls.
