@@ -178,7 +178,7 @@ void TMainForm::CreateControls() {
   // The run's status takes what the other panels leave; a text longer than
   // that is cut, not allowed to widen the fixed window, and reads whole in
   // its tooltip.
-  for (int i = 0; i < 2; ++i) FStatusPanels[i] = new QLabel(StatusBar);
+  for (QLabel*& panel : FStatusPanels) panel = new QLabel(StatusBar);
   FStatusPanels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   FStatusPanels[1]->setFixedWidth(markerWidth);
   RunProgressBar = new QProgressBar(StatusBar);
