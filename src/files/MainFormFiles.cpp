@@ -1,6 +1,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -128,6 +129,30 @@ void TMainForm::RemoveFileListEntries(const std::vector<std::string>& entries) {
       ++i;
     }
   }
+}
+
+void TMainForm::SelectFileListEntries(const std::vector<std::string>& entries) {
+  std::map<std::string, int> wanted;
+  for (const std::string& entry : entries) ++wanted[entry];
+  // One selection of ranges of neighbouring rows, handed over at once: a
+  // selection grown one item at a time costs in the square of its items.
+  QItemSelection selection;
+  int first = -1;
+  auto close = [&](int end) {
+    if (first >= 0) selection.select(FileList->model()->index(first, 0), FileList->model()->index(end, 0));
+    first = -1;
+  };
+  for (int i = 0; i < FileList->count(); ++i) {
+    auto found = wanted.find(PathOfItem(*FileList->item(i)));
+    if (found == wanted.end() || found->second == 0) {
+      close(i - 1);
+      continue;
+    }
+    --found->second;
+    if (first < 0) first = i;
+  }
+  close(FileList->count() - 1);
+  FileList->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 std::string TMainForm::TargetDirectory() const { return ExactPathText(*TargetDirectoryEdit); }

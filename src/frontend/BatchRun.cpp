@@ -4,15 +4,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "frontend/BatchLauncher.h"
 #include "frontend/ConsoleOutputForm.h"
+#include "frontend/EventGuard.h"
 #include "frontend/FilenameEdit.h"
+#include "frontend/RunStatusModel.h"
 #include "frontend/arguments/ConverterArguments.h"
 #include "frontend/arguments/WavHeaderReader.h"
 #include "i18n/MessageFormat.h"
@@ -38,7 +44,29 @@ TWavHeaderReader& WavHeader() {
 
 std::string Text(const QString& text) { return text.toStdString(); }
 
+// `mark` ("%1", "%2") in `text` replaced by `value`.
+std::string Fill(std::string text, const std::string& value, const std::string& mark = "%1") {
+  const std::size_t at = text.find(mark);
+  if (at != std::string::npos) text.replace(at, mark.size(), value);
+  return text;
+}
+
+using Clock = TRunProgress::Clock;
+
+// While no converter reports progress (a slow start, a long final write),
+// the time left still moves on once a second.
+constexpr int kProgressIntervalMs = 1000;
+
 }  // namespace
+
+std::string FailedFilesText(const std::string& heading, const std::string& more,
+                            const std::vector<std::string>& failed) {
+  std::string text = heading;
+  const std::size_t named = std::min(failed.size(), kNamedFailures);
+  for (std::size_t i = 0; i < named; ++i) text += "\n" + failed[i];
+  if (failed.size() > named) text += "\n" + Fill(more, std::to_string(failed.size() - named));
+  return text;
+}
 
 TRunControls::TRunControls(QPushButton& cancelButton) : FCancelButton(cancelButton) { FCancelButton.setVisible(true); }
 
@@ -63,6 +91,15 @@ void TRunControls::RestoreCursor() {
 
 TMainForm::TBatchRun::TBatchRun(TMainForm& form) : F(form) {}
 
+TMainForm::TBatchRun::~TBatchRun() {
+  // A run that ends by an error still leaves the status bar as between runs.
+  if (FJobsRan) ShowRunProgress(false);
+}
+
+TRunStatusModel* TMainForm::TBatchRun::Table() const {
+  return FTableRows && F.FConsoleOutputForm != nullptr ? F.FConsoleOutputForm->RunStatus : nullptr;
+}
+
 // The preconditions, the runner's settings and the output folder; nothing of
 // the list is looked at yet.
 bool TMainForm::TBatchRun::Check() {
@@ -83,7 +120,7 @@ bool TMainForm::TBatchRun::Check() {
   if (F.FCaptureOutput) {
     if (F.FConsoleOutputForm != nullptr) {
       F.FConsoleOutputForm->Clear();
-      F.FConsoleOutputForm->show();
+      F.FConsoleOutputForm->ShowBeside(F);
     }
     // The panes keep what is shown; a copy of every line in the runner would
     // only grow with each run and never be read.
@@ -123,6 +160,7 @@ bool TMainForm::TBatchRun::Check() {
   options.BitsText = Text(F.ComboBits->currentText());
   options.AttenuationText = Text(F.AttenuateDBEdit->text());
   options.TwoPass = F.CheckTwoPass->isChecked();
+  FTwoPass = options.TwoPass;
   options.Normalize = F.CheckNormalize->isChecked();
   if (const int dither = F.DitherIndex(); dither >= 0) options.DitherIndex = dither;
   options.NoiseText = Text(F.NoiseComboBox->currentText());
@@ -182,6 +220,12 @@ void TMainForm::TBatchRun::Plan() {
   options.ProcessId = platform::CurrentProcessId();
   FPlan = PlanBatch(FEntries, options, TSystemBatchFiles(), WavHeader());
   FConvert.assign(FPlan.size(), false);
+  FStates.assign(FPlan.size(), TFileState::Waiting);
+  // Debug mode converts nothing, so there is nothing to follow.
+  if (!F.FDebugMode && F.FConsoleOutputForm != nullptr && F.FConsoleOutputForm->RunStatus != nullptr) {
+    F.FConsoleOutputForm->RunStatus->Reset(FEntries);
+    FTableRows = true;
+  }
   // Several converters at once only where their output can be shown apart;
   // the old batch way and debug mode go one file at a time.
   FJobs = F.FCaptureOutput && !F.FDebugMode ? F.ConcurrentJobs() : 1;
@@ -193,12 +237,14 @@ void TMainForm::TBatchRun::Plan() {
 bool TMainForm::TBatchRun::AskOne(std::size_t entry) {
   TPlannedEntry& planned = FPlan[entry];
   if (!planned.SkipReason.empty()) {
-    ReportSkipped(planned);
+    ReportSkipped(entry);
     return true;
   }
   // The output was named without the source's own header; the user sees why.
-  if (!planned.HeaderProblem.empty() && F.FConsoleOutputForm != nullptr)
+  if (!planned.HeaderProblem.empty() && F.FConsoleOutputForm != nullptr) {
+    MarkErrorBlock(entry);
     F.FConsoleOutputForm->AddErrorLine(planned.Job.Source + ": " + planned.HeaderProblem);
+  }
   const bool written = planned.SameOutputBefore >= 0 && FConvert[static_cast<std::size_t>(planned.SameOutputBefore)];
   bool convert = true;
   if (planned.OutputExists || written) {
@@ -208,7 +254,11 @@ bool TMainForm::TBatchRun::AskOne(std::size_t entry) {
                                                                              " bereits vorhanden. Überschreiben?") ==
               TMessageAnswer::Yes;
   }
-  if (F.FDebugMode) convert = false;
+  if (F.FDebugMode) {
+    convert = false;
+  } else if (!convert) {
+    Settle(entry, TFileState::Skipped, F.FMsgOutputExistsReason);
+  }
   FConvert[entry] = convert;
   return !F.FClosing;
 }
@@ -259,6 +309,19 @@ bool TMainForm::TBatchRun::RunJobs() {
   }
   FBlocks.assign(jobs.size(), TBlock{});
   FRunJobs = jobs;
+  FTrackers.assign(jobs.size(), TProgressTracker(FTwoPass));
+  std::vector<std::uint64_t> weights;
+  weights.reserve(jobs.size());
+  for (std::size_t entry : FJobEntry) weights.push_back(FPlan[entry].DataSize);
+  FRunStart = Clock::now();
+  FProgress.Start(std::move(weights), FRunStart);
+  FJobsRan = true;
+  FProgressTimer = std::make_unique<QTimer>();
+  FProgressTimer->setInterval(kProgressIntervalMs);
+  QObject::connect(FProgressTimer.get(), &QTimer::timeout, Guarded([this] { UpdateRunProgress(); }));
+  FProgressTimer->start();
+  ShowRunProgress(true);
+  UpdateRunProgress();
 
   TRunnerSetup setup;
   setup.Priority = F.ProcessRunner.Priority();
@@ -272,21 +335,107 @@ bool TMainForm::TBatchRun::RunJobs() {
     if (F.FCancelRequested) engine.Cancel();
     if (F.FClosing) engine.Close();
   }
+  FProgressTimer.reset();
   // A Cancel during the last file changes nothing but the button.
   return engine.StartedJobs() == count && !FStartFailed && !F.FClosing;
 }
 
-void TMainForm::TBatchRun::Finish() {
+void TMainForm::TBatchRun::Finish(bool complete) {
+  if (F.FDebugMode) {
+    // A dry run that was cancelled leaves everything as it was.
+    if (!complete) return;
+    FControls->HideCancel();
+    F.SetStatusText(0, "");
+    QApplication::processEvents();
+    FControls->RestoreCursor();
+    // Every entry the run went through leaves the list.
+    F.RemoveFileListEntries(FEntries);
+    return;
+  }
   FControls->HideCancel();
-  F.SetStatusText(0, "");
-  QApplication::processEvents();
+  ShowRunProgress(false);
   FControls->RestoreCursor();
-  // Every entry the run went through leaves the list, skipped ones too;
-  // entries added during the run were never looked at and stay.
-  F.RemoveFileListEntries(FEntries);
+  Conclude();
+}
+
+// What became of each file: entries never started were cancelled; the
+// converted and skipped ones leave the list, the failed and cancelled ones
+// stay, selected, so that Start tries exactly those again. Entries added
+// during the run were never looked at and stay as they are.
+void TMainForm::TBatchRun::Conclude() {
+  const Clock::time_point now = Clock::now();
+  TRunCounts counts;
+  counts.Files = FPlan.size();
+  counts.Elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - FRunStart);
+  std::vector<std::string> leaving;
+  std::vector<std::string> staying;
+  std::vector<std::string> failed;
+  for (std::size_t i = 0; i < FPlan.size(); ++i) {
+    if (FStates[i] == TFileState::Waiting || FStates[i] == TFileState::Running) Settle(i, TFileState::Cancelled, "");
+    switch (FStates[i]) {
+      case TFileState::Done: ++counts.Converted; break;
+      case TFileState::Skipped: ++counts.Skipped; break;
+      case TFileState::Failed:
+        ++counts.Failed;
+        failed.push_back(FEntries[i]);
+        break;
+      default: ++counts.Cancelled; break;
+    }
+    const bool stays = FStates[i] == TFileState::Failed || FStates[i] == TFileState::Cancelled;
+    (stays ? staying : leaving).push_back(FEntries[i]);
+  }
+  F.RemoveFileListEntries(leaving);
+  F.SelectFileListEntries(staying);
+
+  const std::string summary = RunSummary(counts, F.FMsgSummary);
+  F.SetStatusText(0, summary);
+  if (F.FCaptureOutput && F.FConsoleOutputForm != nullptr) {
+    F.FConsoleOutputForm->AddInfoLine(summary);
+    F.FConsoleOutputForm->Flush();
+  }
+  // A closing program shows no more boxes: nobody would be there to read
+  // them. A converter that could not start has had its own box; it is named
+  // again only beside files that failed otherwise.
+  if (failed.size() <= (FStartFailed ? 1u : 0u) || F.FClosing) return;
+  F.FServices.MessageBoxes->Show(TMessageKind::WarningOk,
+                                 FailedFilesText(F.FMsgFailedFilesBox, F.FMsgMoreFailedFiles, failed));
+}
+
+void TMainForm::TBatchRun::Settle(std::size_t entry, TFileState state, const std::string& note, bool warning,
+                                  const std::optional<TWavFormat>& format) {
+  FStates[entry] = state;
+  if (TRunStatusModel* table = Table()) table->SetEnded(entry, state, note, warning, format, Clock::now());
+}
+
+void TMainForm::TBatchRun::MarkErrorBlock(std::size_t entry) {
+  if (TRunStatusModel* table = Table()) table->SetErrorLine(entry, F.FConsoleOutputForm->ErrorLinesAdded());
+}
+
+void TMainForm::TBatchRun::ShowRunProgress(bool visible) {
+  F.RunProgressBar->setVisible(visible);
+  F.RunProgressLabel->setVisible(visible);
+  if (!visible) {
+    F.RunProgressBar->reset();
+    F.RunProgressLabel->clear();
+  }
+}
+
+void TMainForm::TBatchRun::UpdateRunProgress() {
+  const int value = static_cast<int>(std::lround(FProgress.Fraction() * kRunProgressSteps));
+  if (F.RunProgressBar->value() != value) F.RunProgressBar->setValue(value);
+  std::string text = Fill(Fill(F.FMsgProgressCount, std::to_string(FStarted)), std::to_string(FProgress.Files()), "%2");
+  if (const std::optional<std::chrono::seconds> left = FProgress.TimeLeft(Clock::now()))
+    text += ", " + Fill(F.FMsgProgressTimeLeft, ClockText(*left));
+  const QString shown = QString::fromStdString(text);
+  if (F.RunProgressLabel->text() != shown) F.RunProgressLabel->setText(shown);
 }
 
 void TMainForm::TBatchRun::JobStarting(std::size_t index, const TBatchJob& job) {
+  const std::size_t entry = FJobEntry[index];
+  FStates[entry] = TFileState::Running;
+  ++FStarted;
+  if (TRunStatusModel* table = Table()) table->SetRunning(entry, Clock::now());
+  UpdateRunProgress();
   F.SetStatusText(0, F.FMsgStatusProcessingFile + platform::ExtractFileName(job.Source));
   if (!F.FCaptureOutput) {
     // One script for all files: it is rewritten just before each start, and
@@ -300,6 +449,7 @@ void TMainForm::TBatchRun::JobStarting(std::size_t index, const TBatchJob& job) 
   if (!Live()) {
     FBlocks[index].Info.push_back(header);
   } else if (F.FConsoleOutputForm != nullptr) {
+    if (TRunStatusModel* table = Table()) table->SetInfoLine(entry, F.FConsoleOutputForm->InfoLinesAdded());
     F.FConsoleOutputForm->AddInfoLine(header);
     // The panes show their changes once per frame; at the file's boundaries
     // they keep step with the run, so the file is named before its converter
@@ -308,8 +458,11 @@ void TMainForm::TBatchRun::JobStarting(std::size_t index, const TBatchJob& job) 
   }
 }
 
-void TMainForm::TBatchRun::JobStartFailed(std::size_t, const TBatchJob& job, const std::string& message) {
+void TMainForm::TBatchRun::JobStartFailed(std::size_t index, const TBatchJob& job, const std::string& message) {
   FStartFailed = true;
+  Settle(FJobEntry[index], TFileState::Failed, message);
+  FProgress.FileEnded(index);
+  UpdateRunProgress();
   // The file named there is not being converted any more.
   F.SetStatusText(0, "");
   const std::string program = job.ApplicationName.empty() ? job.CommandLine : job.ApplicationName;
@@ -326,6 +479,12 @@ void TMainForm::TBatchRun::Apply(std::vector<std::string>& lines, const std::str
 }
 
 void TMainForm::TBatchRun::JobOutput(std::size_t index, const std::string& s, bool startsOnNewLine) {
+  if (FTrackers[index].Feed(s)) {
+    const int percent = FTrackers[index].Percent();
+    FProgress.SetFilePercent(index, percent);
+    if (TRunStatusModel* table = Table()) table->SetPercent(FJobEntry[index], percent);
+    UpdateRunProgress();
+  }
   if (!F.FCaptureOutput || F.FConsoleOutputForm == nullptr) return;
   if (!Live()) {
     Apply(FBlocks[index].Info, s, startsOnNewLine);
@@ -343,39 +502,60 @@ void TMainForm::TBatchRun::JobErrorOutput(std::size_t index, const std::string& 
     return;
   }
   const TBatchJob& job = FRunJobs[index];
+  MarkErrorBlock(FJobEntry[index]);
   AddErrorOutput(*F.FConsoleOutputForm, job.Source, job.CommandLine, F.FLastErrorFile, s, startsOnNewLine);
 }
 
 void TMainForm::TBatchRun::JobEnded(std::size_t index, const TBatchJob& job, const TJobResult& result) {
+  const std::size_t entry = FJobEntry[index];
+  if (result.Accepted) {
+    Settle(entry, TFileState::Done, result.Warning, !result.Warning.empty(), result.Format);
+  } else {
+    // A converter stopped because the program closes did not fail: it was
+    // cut short, like the files that never started.
+    Settle(entry, F.FClosing ? TFileState::Cancelled : TFileState::Failed, result.Reason, false, result.Format);
+  }
+  FProgress.FileEnded(index);
+  UpdateRunProgress();
   if (!F.FCaptureOutput || F.FConsoleOutputForm == nullptr) return;
   TBlock& block = FBlocks[index];
   if (!result.Accepted) {
     const std::string note = "No output written to " + job.Output + ": " + result.Reason;
-    if (!Live())
+    if (!Live()) {
       block.Error.push_back(note);
-    else
+    } else {
+      MarkErrorBlock(entry);
       AddErrorOutput(*F.FConsoleOutputForm, job.Source, job.CommandLine, F.FLastErrorFile, note, true);
+    }
   }
   if (!Live())
-    FlushBlock(job, block);
+    FlushBlock(index, block);
   else
     F.FConsoleOutputForm->Flush();
 }
 
-void TMainForm::TBatchRun::FlushBlock(const TBatchJob& job, TBlock& block) {
+void TMainForm::TBatchRun::FlushBlock(std::size_t index, TBlock& block) {
+  const TBatchJob& job = FRunJobs[index];
+  const std::size_t entry = FJobEntry[index];
   TConsoleOutputForm& form = *F.FConsoleOutputForm;
+  if (TRunStatusModel* table = Table(); table != nullptr && !block.Info.empty())
+    table->SetInfoLine(entry, form.InfoLinesAdded());
   for (const std::string& line : block.Info) form.AddInfoLine(line);
+  if (!block.Error.empty()) MarkErrorBlock(entry);
   for (const std::string& line : block.Error)
     AddErrorOutput(form, job.Source, job.CommandLine, F.FLastErrorFile, line, true);
   block = TBlock{};
   form.Flush();
 }
 
-void TMainForm::TBatchRun::ReportSkipped(const TPlannedEntry& entry) {
+void TMainForm::TBatchRun::ReportSkipped(std::size_t entry) {
+  const TPlannedEntry& planned = FPlan[entry];
+  Settle(entry, TFileState::Skipped, planned.SkipReason);
   if (F.FConsoleOutputForm == nullptr) return;
-  F.FConsoleOutputForm->AddErrorLine("Error while processing file " + entry.Job.Source);
-  F.FConsoleOutputForm->AddErrorLine("Not converted: " + entry.SkipReason);
-  F.FLastErrorFile = entry.Job.Source;
+  MarkErrorBlock(entry);
+  F.FConsoleOutputForm->AddErrorLine("Error while processing file " + planned.Job.Source);
+  F.FConsoleOutputForm->AddErrorLine("Not converted: " + planned.SkipReason);
+  F.FLastErrorFile = planned.Job.Source;
 }
 
 void TMainForm::StartButtonClick() {
@@ -393,8 +573,8 @@ void TMainForm::StartButtonClick() {
   if (!run.Check()) return;
   run.Plan();
   if (!run.Ask()) return;
-  if (!run.Run()) return;
-  run.Finish();
+  const bool complete = run.Run();
+  run.Finish(complete);
 }
 
 void TMainForm::CancelButtonClick() {

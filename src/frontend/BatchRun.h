@@ -8,13 +8,16 @@
 
 #include "batch/BatchEngine.h"
 #include "batch/BatchPlan.h"
+#include "batch/RunOverview.h"
 #include "frontend/MainForm.h"
 
 class QPushButton;
+class QTimer;
 
 namespace ratemill {
 
 class TConsoleOutputForm;
+class TRunStatusModel;
 
 // Adds one line of a converter's standard error to the error pane, headed by
 // the file's name and command line when the pane's last error lines belong
@@ -40,18 +43,33 @@ class TRunControls {
   bool FBusy = false;
 };
 
-// One press of Start: check, plan, ask, run, finish. Each step returns false
-// when the run ends there. It sees the main window's state as the window's
-// own code does, and is the observer of the run's engine.
+// The text of the warning box that names the files of a run that failed: the
+// first `kNamedFailures` of them, then "%1 more" (`more`) for the rest.
+inline constexpr std::size_t kNamedFailures = 5;
+std::string FailedFilesText(const std::string& heading, const std::string& more,
+                            const std::vector<std::string>& failed);
+
+// One press of Start: check, plan, ask, run, finish. Each step before the
+// run returns false when the run ends there. It sees the main window's state
+// as the window's own code does, and is the observer of the run's engine.
+// It keeps where each file of the run stands: in the console window's status
+// table, in the main window's status bar while the run converts, and in the
+// summary and the file list at its end.
 class TMainForm::TBatchRun : public IBatchObserver {
  public:
   explicit TBatchRun(TMainForm& form);
+  ~TBatchRun() override;
+  TBatchRun(const TBatchRun&) = delete;
+  TBatchRun& operator=(const TBatchRun&) = delete;
 
   bool Check();
   void Plan();
   bool Ask();
+  // False when the run did not go through every file: cancelled, closed, or
+  // a converter that could not be started.
   bool Run();
-  void Finish();
+  // After `Run`, however it ended.
+  void Finish(bool complete);
 
   void JobStarting(std::size_t index, const TBatchJob& job) override;
   void JobStartFailed(std::size_t index, const TBatchJob& job, const std::string& message) override;
@@ -71,9 +89,19 @@ class TMainForm::TBatchRun : public IBatchObserver {
   bool RunDebug();
   bool RunJobs();
   bool Live() const { return FJobs <= 1; }
-  void ReportSkipped(const TPlannedEntry& entry);
-  void FlushBlock(const TBatchJob& job, TBlock& block);
+  void ReportSkipped(std::size_t entry);
+  void FlushBlock(std::size_t index, TBlock& block);
   static void Apply(std::vector<std::string>& lines, const std::string& s, bool startsOnNewLine);
+
+  // The console window's status table, when there is one.
+  TRunStatusModel* Table() const;
+  // Marks where the file's lines begin in the error pane, before they are added.
+  void MarkErrorBlock(std::size_t entry);
+  void Settle(std::size_t entry, TFileState state, const std::string& note, bool warning = false,
+              const std::optional<TWavFormat>& format = std::nullopt);
+  void ShowRunProgress(bool visible);
+  void UpdateRunProgress();
+  void Conclude();
 
   TMainForm& F;
   std::optional<TRunControls> FControls;
@@ -91,6 +119,20 @@ class TMainForm::TBatchRun : public IBatchObserver {
   std::vector<TBlock> FBlocks;
   int FJobs = 1;
   bool FStartFailed = false;
+
+  // Where each plan entry stands.
+  std::vector<TFileState> FStates;
+  bool FTwoPass = false;
+  // One per engine job.
+  std::vector<TProgressTracker> FTrackers;
+  TRunProgress FProgress;
+  TRunProgress::Clock::time_point FRunStart{};
+  std::size_t FStarted = 0;
+  // Moves the time left on while no converter says anything.
+  std::unique_ptr<QTimer> FProgressTimer;
+  bool FJobsRan = false;
+  // The status table holds one row per plan entry of this run.
+  bool FTableRows = false;
 };
 
 }  // namespace ratemill

@@ -3,11 +3,13 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -16,6 +18,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "frontend/EventGuard.h"
+#include "frontend/RunStatusModel.h"
+#include "frontend/WindowGeometry.h"
+
 namespace ratemill {
 namespace {
 
@@ -23,6 +29,13 @@ constexpr int kClientWidth = 761;
 constexpr int kClientHeight = 429;
 constexpr int kInfoHeight = 270;
 constexpr int kErrorHeight = 156;
+constexpr int kTableHeight = 150;
+constexpr int kHandleWidth = 3;
+// Narrower than this, the table's columns and the converter's lines would no
+// longer read well; the window then stands where it always stood.
+constexpr int kMinimumWidthBeside = 560;
+// File, state, progress, time, result; the reason takes the rest.
+constexpr int kColumnWidths[] = {200, 130, 75, 55, 110};
 // About one frame of a 60 Hz screen.
 constexpr int kFlushIntervalMs = 16;
 // One character takes at most four bytes in any code page the converter may
@@ -59,28 +72,55 @@ void ScrollToBottom(QPlainTextEdit& pane) {
 
 }  // namespace
 
-TConsoleOutputForm::TConsoleOutputForm(QWidget* parent, std::size_t maxLines)
+TConsoleOutputForm::TConsoleOutputForm(QWidget* parent, std::size_t maxLines, bool statusTable)
     : QWidget(parent, Qt::Window), FMaxLines(std::max<std::size_t>(maxLines, 1)) {
   setWindowTitle("Ratemill  Console Output");
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setFont(QFont("Tahoma"));
-  resize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight + (statusTable ? kTableHeight + kHandleWidth : 0));
   const QScreen* screen = QGuiApplication::primaryScreen();
   move(screen != nullptr ? screen->geometry().topLeft() : QPoint(0, 0));
 
   PaneSplitter = new QSplitter(Qt::Vertical, this);
-  PaneSplitter->setHandleWidth(3);
+  PaneSplitter->setHandleWidth(kHandleWidth);
   PaneSplitter->setChildrenCollapsible(false);
+  if (statusTable) {
+    RunStatus = new TRunStatusModel(this);
+    RunStatusView = new QTableView(this);
+    RunStatusView->setModel(RunStatus);
+    RunStatusView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    RunStatusView->setSelectionMode(QAbstractItemView::SingleSelection);
+    RunStatusView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    RunStatusView->setWordWrap(false);
+    RunStatusView->setTabKeyNavigation(false);
+    RunStatusView->verticalHeader()->setVisible(false);
+    // Rows of one height and columns of set widths: a table of thousands of
+    // rows must never measure them all.
+    RunStatusView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    RunStatusView->verticalHeader()->setDefaultSectionSize(RunStatusView->fontMetrics().height() + 4);
+    RunStatusView->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    RunStatusView->horizontalHeader()->setStretchLastSection(true);
+    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column)
+      RunStatusView->setColumnWidth(column, kColumnWidths[column]);
+    PaneSplitter->addWidget(RunStatusView);
+    connect(RunStatusView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            Guarded([this] { RunStatusViewSelectionChanged(); }));
+  }
   InfoMemo = MakePane(this, QColor(128, 255, 128));
   ErrorMemo = MakePane(this, QColor(255, 128, 128));
   PaneSplitter->addWidget(InfoMemo);
   PaneSplitter->addWidget(ErrorMemo);
-  // The upper pane takes what the window gains or loses; the lower one keeps
-  // its height until the splitter is dragged.
-  PaneSplitter->setStretchFactor(0, 1);
-  PaneSplitter->setStretchFactor(1, 0);
-  PaneSplitter->setSizes({kInfoHeight, kErrorHeight});
+  // The output pane takes what the window gains or loses; the table and the
+  // error pane keep their heights until a splitter handle is dragged.
+  const int first = statusTable ? 1 : 0;
+  if (statusTable) PaneSplitter->setStretchFactor(0, 0);
+  PaneSplitter->setStretchFactor(first, 1);
+  PaneSplitter->setStretchFactor(first + 1, 0);
+  if (statusTable)
+    PaneSplitter->setSizes({kTableHeight, kInfoHeight, kErrorHeight});
+  else
+    PaneSplitter->setSizes({kInfoHeight, kErrorHeight});
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -103,6 +143,7 @@ void TConsoleOutputForm::Clear() {
     pane->Memo = memo;
   }
   FFlushTimer->stop();
+  if (RunStatus != nullptr) RunStatus->Clear();
 }
 
 void TConsoleOutputForm::AddInfoLine(const std::string& text) { AddLine(FInfo, text); }
@@ -128,6 +169,52 @@ void TConsoleOutputForm::Flush() {
   } reset{FFlushing};
   FlushPane(FInfo);
   FlushPane(FError);
+  if (RunStatus != nullptr) RunStatus->Flush();
+}
+
+void TConsoleOutputForm::ShowBlock(std::optional<std::size_t> infoLine, std::optional<std::size_t> errorLine) {
+  Flush();
+  if (infoLine) ShowLine(FInfo, *infoLine);
+  if (errorLine) ShowLine(FError, *errorLine);
+}
+
+void TConsoleOutputForm::ShowLine(TPane& pane, std::size_t line) {
+  QTextDocument& document = *pane.Memo->document();
+  // A line that gave way to newer ones is gone; the top of the pane, where
+  // the mark counts it, is the nearest there is.
+  int block = 0;
+  if (line >= pane.DroppedLines) {
+    const std::size_t shown = line - pane.DroppedLines + (pane.MarkShown ? 1 : 0);
+    block = static_cast<int>(std::min<std::size_t>(shown, static_cast<std::size_t>(document.blockCount() - 1)));
+  }
+  // The block's first line at the top of the pane, where it begins to read;
+  // the pane counts its scroll position in lines, wrapped ones included.
+  const QTextBlock target = document.findBlockByNumber(block);
+  pane.Memo->setTextCursor(QTextCursor(target));
+  pane.Memo->verticalScrollBar()->setValue(target.firstLineNumber());
+}
+
+void TConsoleOutputForm::RunStatusViewSelectionChanged() {
+  const QModelIndex current = RunStatusView->selectionModel()->currentIndex();
+  if (!current.isValid()) return;
+  const TRunStatusModel::TRow& row = RunStatus->Row(static_cast<std::size_t>(current.row()));
+  ShowBlock(row.InfoLine, row.ErrorLine);
+}
+
+void TConsoleOutputForm::ShowBeside(const QWidget& mainWindow) {
+  if (isHidden()) {
+    const QScreen* screen = mainWindow.screen();
+    if (screen != nullptr) {
+      const QSize frame = frameGeometry().size() - size();
+      const std::optional<QRect> at = PlaceBeside(mainWindow.frameGeometry(), frameGeometry().size(),
+                                                  kMinimumWidthBeside + frame.width(), screen->availableGeometry());
+      if (at) {
+        resize(at->size() - frame);
+        move(at->topLeft());
+      }
+    }
+  }
+  show();
 }
 
 void TConsoleOutputForm::closeEvent(QCloseEvent* event) {
@@ -148,6 +235,7 @@ void Keep(std::string& bytes, bool& cut, const std::string& text) {
 }  // namespace
 
 void TConsoleOutputForm::AddLine(TPane& pane, const std::string& text) {
+  ++pane.Added;
   TPendingLine& line = pane.Pending.emplace_back();
   Keep(line.Bytes, line.Cut, text);
   // More new lines than a pane keeps: the oldest of them would be dropped

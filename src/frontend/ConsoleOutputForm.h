@@ -5,11 +5,16 @@
 #include <deque>
 #include <string>
 
+#include <optional>
+
 class QPlainTextEdit;
 class QSplitter;
+class QTableView;
 class QTimer;
 
 namespace ratemill {
+
+class TRunStatusModel;
 
 // Shows the converter's standard output (upper pane) and standard error
 // (lower pane) of capture-mode runs. Closing it only hides it.
@@ -24,6 +29,9 @@ namespace ratemill {
 // last `maxLines` lines below one mark line that counts the older ones.
 // Each pane follows its new lines only while the user has it scrolled to the
 // bottom.
+//
+// Above the panes a table shows one row per file of the run (see
+// `TRunStatusModel`); selecting a row scrolls both panes to that file's block.
 class TConsoleOutputForm : public QWidget {
   Q_OBJECT
 
@@ -31,9 +39,12 @@ class TConsoleOutputForm : public QWidget {
   static constexpr int kMaxLineLength = 4096;
   static constexpr std::size_t kDefaultMaxLines = 100000;
 
-  explicit TConsoleOutputForm(QWidget* parent = nullptr, std::size_t maxLines = kDefaultMaxLines);
+  // Without `statusTable` the window has only its two panes, as before there
+  // was a table; `RunStatus` and `RunStatusView` are then null.
+  explicit TConsoleOutputForm(QWidget* parent = nullptr, std::size_t maxLines = kDefaultMaxLines,
+                              bool statusTable = true);
 
-  // Empties both panes, changes not shown yet included.
+  // Empties both panes, changes not shown yet included, and the table.
   void Clear();
   void AddInfoLine(const std::string& text);
   // Replaces the last line of `InfoMemo`; adds it when the pane has none.
@@ -43,6 +54,23 @@ class TConsoleOutputForm : public QWidget {
   // Shows every change made so far now instead of at the next frame.
   void Flush();
 
+  // How many lines have been added to a pane since it was last cleared,
+  // dropped ones included: the number that the next added line will have.
+  std::size_t InfoLinesAdded() const { return FInfo.Added; }
+  std::size_t ErrorLinesAdded() const { return FError.Added; }
+  // Scrolls each pane so that its line of that number stands at the top; a
+  // line the pane has dropped scrolls it to its top. No number: the pane
+  // stays as it is.
+  void ShowBlock(std::optional<std::size_t> infoLine, std::optional<std::size_t> errorLine);
+
+  // Shows the window, and when it was hidden, places it beside `mainWindow`
+  // where the screen has room for it.
+  void ShowBeside(const QWidget& mainWindow);
+
+  void RunStatusViewSelectionChanged();
+
+  TRunStatusModel* RunStatus = nullptr;
+  QTableView* RunStatusView = nullptr;
   QPlainTextEdit* InfoMemo = nullptr;
   QSplitter* PaneSplitter = nullptr;
   QPlainTextEdit* ErrorMemo = nullptr;
@@ -74,6 +102,8 @@ class TConsoleOutputForm : public QWidget {
     // So many lines came since the last frame that none of the document's
     // lines stays.
     bool DropDocument = false;
+    // Every line added since the pane was cleared, dropped ones included.
+    std::size_t Added = 0;
   };
 
   void AddLine(TPane& pane, const std::string& text);
@@ -81,6 +111,7 @@ class TConsoleOutputForm : public QWidget {
   void FlushPane(TPane& pane);
   void ShowDroppedMark(TPane& pane);
   void ScheduleFlush();
+  void ShowLine(TPane& pane, std::size_t line);
   QString PaneText(const TPendingLine& line) const;
 
   const std::size_t FMaxLines;

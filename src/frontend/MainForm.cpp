@@ -13,11 +13,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
 
+#include "frontend/ConsoleOutputForm.h"
 #include "frontend/EventGuard.h"
 #include "frontend/FilenameEdit.h"
 #include "frontend/UpDown.h"
@@ -173,12 +175,24 @@ void TMainForm::CreateControls() {
   // The marker panel is 50 wide where the window's own font fits "Debugmode"
   // into that; a wider substitute font must not cut the marker off.
   const int markerWidth = std::max(50, QFontMetrics(font()).horizontalAdvance("Debugmode") + 8);
-  const int panelWidths[] = {300, markerWidth};
-  for (int i = 0; i < 2; ++i) {
-    FStatusPanels[i] = new QLabel(StatusBar);
-    FStatusPanels[i]->setFixedWidth(panelWidths[i]);
-    StatusBar->addWidget(FStatusPanels[i]);
-  }
+  // The run's status takes what the other panels leave; a text longer than
+  // that is cut, not allowed to widen the fixed window, and reads whole in
+  // its tooltip.
+  for (QLabel*& panel : FStatusPanels) panel = new QLabel(StatusBar);
+  FStatusPanels[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  FStatusPanels[1]->setFixedWidth(markerWidth);
+  RunProgressBar = new QProgressBar(StatusBar);
+  RunProgressBar->setRange(0, kRunProgressSteps);
+  RunProgressBar->setFixedWidth(90);
+  RunProgressBar->setMaximumHeight(QFontMetrics(font()).height() + 4);
+  RunProgressLabel = new QLabel(StatusBar);
+  RunProgressLabel->setBuddy(RunProgressBar);
+  StatusBar->addWidget(FStatusPanels[0], 1);
+  StatusBar->addWidget(RunProgressBar);
+  StatusBar->addWidget(RunProgressLabel);
+  StatusBar->addWidget(FStatusPanels[1]);
+  RunProgressBar->setVisible(false);
+  RunProgressLabel->setVisible(false);
   setStatusBar(StatusBar);
 
   connect(TempFileCheckBox, &QCheckBox::toggled, this, Guarded([this](bool) { TempFileCheckBoxClick(); }));
@@ -193,6 +207,12 @@ void TMainForm::CreateControls() {
 
 void TMainForm::SetStatusText(int panel, const std::string& text) {
   FStatusPanels[panel]->setText(QString::fromStdString(text));
+  FStatusPanels[panel]->setToolTip(FStatusPanels[panel]->text());
+}
+
+void TMainForm::SetConsoleOutputForm(TConsoleOutputForm* form) {
+  FConsoleOutputForm = form;
+  ApplyConsoleTexts();
 }
 
 std::string TMainForm::StatusText(int panel) const { return FStatusPanels[panel]->text().toStdString(); }
@@ -208,6 +228,16 @@ const std::string& TMainForm::MessageText(TTextId id) const {
     case TTextId::StatusProcessFile: return FMsgStatusProcessingFile;
     case TTextId::NoTmpFileName: return FMsgNoTmpFileName;
     case TTextId::InvalidAttenuation: return FMsgInvalidAttenuation;
+    case TTextId::ProgressCount: return FMsgProgressCount;
+    case TTextId::ProgressTimeLeft: return FMsgProgressTimeLeft;
+    case TTextId::SummaryFiles: return FMsgSummary.Files;
+    case TTextId::SummaryConverted: return FMsgSummary.Converted;
+    case TTextId::SummaryFailed: return FMsgSummary.Failed;
+    case TTextId::SummarySkipped: return FMsgSummary.Skipped;
+    case TTextId::SummaryCancelled: return FMsgSummary.Cancelled;
+    case TTextId::FailedFilesBox: return FMsgFailedFilesBox;
+    case TTextId::MoreFailedFiles: return FMsgMoreFailedFiles;
+    case TTextId::OutputExistsReason: return FMsgOutputExistsReason;
     default: throw std::invalid_argument("the main window keeps no message " + CatalogueRow(id).Key);
   }
 }

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "batch/RunOverview.h"
+#include "frontend/RunStatusModel.h"
 #include "i18n/TextCatalogue.h"
 #include "platform/Services.h"
 #include "process/ProcessRunner.h"
@@ -15,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -52,11 +55,16 @@ class TMainForm : public QMainWindow {
   // other window is to be created and the program ends at once.
   bool Terminated() const { return FTerminated; }
 
-  void SetConsoleOutputForm(TConsoleOutputForm* form) { FConsoleOutputForm = form; }
+  // The console window gets the captions of its status table from here.
+  void SetConsoleOutputForm(TConsoleOutputForm* form);
   void SetInfoForm(TInfoForm* form) { FInfoForm = form; }
   TConsoleOutputForm* ConsoleOutputForm() const { return FConsoleOutputForm; }
   TInfoForm* InfoForm() const { return FInfoForm; }
   const platform::TServices& Services() const { return FServices; }
+
+  // The steps of `RunProgressBar`: fine enough that the bar moves by a pixel
+  // for any file of a long run.
+  static constexpr int kRunProgressSteps = 10000;
 
   // Status bar panels: 0 run status, 1 debug-mode marker.
   void SetStatusText(int panel, const std::string& text);
@@ -87,6 +95,9 @@ class TMainForm : public QMainWindow {
   // Removes one list entry for each of `entries` (matched by path, first
   // match first); entries not named stay in their order.
   void RemoveFileListEntries(const std::vector<std::string>& entries);
+  // Selects one list entry for each of `entries` (matched by path, first
+  // match first) and no other.
+  void SelectFileListEntries(const std::vector<std::string>& entries);
   // The output folder of `TargetDirectoryEdit` as the path to use.
   std::string TargetDirectory() const;
   void SetTargetDirectory(const std::string& folder);
@@ -166,6 +177,10 @@ class TMainForm : public QMainWindow {
   QPushButton* StartButton = nullptr;
   QPushButton* CancelButton = nullptr;
   QStatusBar* StatusBar = nullptr;
+  // The run's overall progress and "3 von 12, noch 1:20"; shown only while
+  // a run converts.
+  QProgressBar* RunProgressBar = nullptr;
+  QLabel* RunProgressLabel = nullptr;
   TProcessRunner ProcessRunner;
 
  protected:
@@ -177,6 +192,8 @@ class TMainForm : public QMainWindow {
   class TBatchRun;
 
   void CreateControls();
+  // Hands the console window the captions of its status table.
+  void ApplyConsoleTexts();
 
   // State shared by the operations listed above.
   bool FCaptureOutput = false;
@@ -192,6 +209,16 @@ class TMainForm : public QMainWindow {
   std::string FMsgStatusProcessingFile;
   std::string FMsgNoTmpFileName;
   std::string FMsgInvalidAttenuation;
+  // "%1 von %2", "noch %1"
+  std::string FMsgProgressCount;
+  std::string FMsgProgressTimeLeft;
+  TSummaryTexts FMsgSummary;
+  std::string FMsgFailedFilesBox;
+  // "%1" stands for the number of failed files not named.
+  std::string FMsgMoreFailedFiles;
+  std::string FMsgOutputExistsReason;
+  TRunStatusTexts FRunStatusTexts;
+  std::string FRunStatusTableName;
   // The folder chosen last in the shared folder dialog (either button).
   std::string FBrowseFolder;
 

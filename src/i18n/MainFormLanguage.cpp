@@ -2,10 +2,14 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableView>
 
+#include "frontend/ConsoleOutputForm.h"
 #include "frontend/MainForm.h"
+#include "frontend/RunStatusModel.h"
 #include "i18n/TextCatalogue.h"
 #include "platform/IniFile.h"
 
@@ -77,6 +81,37 @@ void TMainForm::ApplyLanguage() {
   FMsgStatusProcessingFile = ReadWindowText(file, TTextId::StatusProcessFile);
   FMsgNoTmpFileName = ReadWindowText(file, TTextId::NoTmpFileName);
   FMsgInvalidAttenuation = ReadWindowText(file, TTextId::InvalidAttenuation);
+
+  FMsgProgressCount = ReadWindowText(file, TTextId::ProgressCount);
+  FMsgProgressTimeLeft = ReadWindowText(file, TTextId::ProgressTimeLeft);
+  FMsgSummary.Files = ReadWindowText(file, TTextId::SummaryFiles);
+  FMsgSummary.Converted = ReadWindowText(file, TTextId::SummaryConverted);
+  FMsgSummary.Failed = ReadWindowText(file, TTextId::SummaryFailed);
+  FMsgSummary.Skipped = ReadWindowText(file, TTextId::SummarySkipped);
+  FMsgSummary.Cancelled = ReadWindowText(file, TTextId::SummaryCancelled);
+  FMsgFailedFilesBox = ReadWindowText(file, TTextId::FailedFilesBox);
+  FMsgMoreFailedFiles = ReadWindowText(file, TTextId::MoreFailedFiles);
+  FMsgOutputExistsReason = ReadWindowText(file, TTextId::OutputExistsReason);
+
+  const TTextId columns[] = {TTextId::ColumnFile, TTextId::ColumnState,  TTextId::ColumnProgress,
+                             TTextId::ColumnTime, TTextId::ColumnResult, TTextId::ColumnNote};
+  const TTextId states[] = {TTextId::StateWaiting, TTextId::StateRunning, TTextId::StateDone,
+                            TTextId::StateFailed,  TTextId::StateSkipped, TTextId::StateCancelled};
+  for (std::size_t i = 0; i < FRunStatusTexts.Columns.size(); ++i)
+    FRunStatusTexts.Columns[i] = ReadWindowText(file, columns[i]);
+  for (std::size_t i = 0; i < FRunStatusTexts.States.size(); ++i)
+    FRunStatusTexts.States[i] = ReadWindowText(file, states[i]);
+  FRunStatusTexts.Format = ReadWindowText(file, TTextId::ResultFormat);
+  FRunStatusTableName = ReadWindowText(file, TTextId::StatusTableName);
+  RunProgressBar->setAccessibleName(
+      QString::fromStdString(FRunStatusTexts.Columns[static_cast<std::size_t>(TRunStatusModel::colProgress)]));
+  ApplyConsoleTexts();
+}
+
+void TMainForm::ApplyConsoleTexts() {
+  if (FConsoleOutputForm == nullptr || FConsoleOutputForm->RunStatus == nullptr) return;
+  FConsoleOutputForm->RunStatus->SetTexts(FRunStatusTexts);
+  FConsoleOutputForm->RunStatusView->setAccessibleName(QString::fromStdString(FRunStatusTableName));
 }
 
 }  // namespace ratemill

@@ -21,6 +21,7 @@ constexpr const char* kMain = "main window";
 constexpr const char* kMainCap = "Main window";
 constexpr const char* kInfo = "info window";
 constexpr const char* kTrans = "translation window";
+constexpr const char* kConsole = "console window";
 
 std::array<TTextRow, kTextCount> BuildCatalogue() {
   const std::string missing = MissingSSRCDefault();
@@ -92,6 +93,38 @@ std::array<TTextRow, kTextCount> BuildCatalogue() {
       {39, "InvalidAttenuation", kMain, "InvalidAttenuation", kMain, "InvalidAttenuation",
        "Ungültiger Wert im Feld „Abschwächer“: bitte eine Zahl in dB eingeben, zum Beispiel 0 oder 1.5.",
        "Ungültiger Wert im Feld „Abschwächer“: bitte eine Zahl in dB eingeben, zum Beispiel 0 oder 1.5."},
+      // The run's overview: the status table of the console window, the
+      // progress in the main window's status bar and the summary at the end.
+      {40, "ColumnFile", kConsole, "ColumnFile", kConsole, "ColumnFile", "Datei", "Datei"},
+      {41, "ColumnState", kConsole, "ColumnState", kConsole, "ColumnState", "Status", "Status"},
+      {42, "ColumnProgress", kConsole, "ColumnProgress", kConsole, "ColumnProgress", "Fortschritt", "Fortschritt"},
+      {43, "ColumnTime", kConsole, "ColumnTime", kConsole, "ColumnTime", "Zeit", "Zeit"},
+      {44, "ColumnResult", kConsole, "ColumnResult", kConsole, "ColumnResult", "Ergebnis", "Ergebnis"},
+      {45, "ColumnNote", kConsole, "ColumnNote", kConsole, "ColumnNote", "Hinweis", "Hinweis"},
+      {46, "StateWaiting", kConsole, "StateWaiting", kConsole, "StateWaiting", "wartet", "wartet"},
+      {47, "StateRunning", kConsole, "StateRunning", kConsole, "StateRunning", "läuft", "läuft"},
+      {48, "StateDone", kConsole, "StateDone", kConsole, "StateDone", "fertig", "fertig"},
+      {49, "StateFailed", kConsole, "StateFailed", kConsole, "StateFailed", "fehlgeschlagen", "fehlgeschlagen"},
+      {50, "StateSkipped", kConsole, "StateSkipped", kConsole, "StateSkipped", "übersprungen", "übersprungen"},
+      {51, "StateCancelled", kConsole, "StateCancelled", kConsole, "StateCancelled", "abgebrochen", "abgebrochen"},
+      {52, "ResultFormat", kConsole, "ResultFormat", kConsole, "ResultFormat", "%1 Hz, %2 Bit", "%1 Hz, %2 Bit"},
+      {53, "StatusTableName", kConsole, "StatusTableName", kConsole, "StatusTableName", "Status der Dateien",
+       "Status der Dateien"},
+      {54, "ProgressCount", kMain, "ProgressCount", kMain, "ProgressCount", "%1 von %2", "%1 von %2"},
+      {55, "ProgressTimeLeft", kMain, "ProgressTimeLeft", kMain, "ProgressTimeLeft", "noch %1", "noch %1"},
+      {56, "SummaryFiles", kMain, "SummaryFiles", kMain, "SummaryFiles", "%1 Dateien", "%1 Dateien"},
+      {57, "SummaryConverted", kMain, "SummaryConverted", kMain, "SummaryConverted", "%1 konvertiert",
+       "%1 konvertiert"},
+      {58, "SummaryFailed", kMain, "SummaryFailed", kMain, "SummaryFailed", "%1 fehlgeschlagen", "%1 fehlgeschlagen"},
+      {59, "SummarySkipped", kMain, "SummarySkipped", kMain, "SummarySkipped", "%1 übersprungen", "%1 übersprungen"},
+      {60, "SummaryCancelled", kMain, "SummaryCancelled", kMain, "SummaryCancelled", "%1 abgebrochen",
+       "%1 abgebrochen"},
+      {61, "FailedFilesBox", kMain, "FailedFilesBox", kMain, "FailedFilesBox",
+       "Diese Dateien wurden nicht konvertiert:", "Diese Dateien wurden nicht konvertiert:"},
+      {62, "MoreFailedFiles", kMain, "MoreFailedFiles", kMain, "MoreFailedFiles", "… und %1 weitere",
+       "… und %1 weitere"},
+      {63, "OutputExistsReason", kMain, "OutputExistsReason", kMain, "OutputExistsReason", "Zieldatei vorhanden",
+       "Zieldatei vorhanden"},
   }};
 }
 

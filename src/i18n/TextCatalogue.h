@@ -53,9 +53,33 @@ enum class TTextId : int {
   PrioHigh,
   LabelConcurrentJobs,
   InvalidAttenuation,
+  ColumnFile,
+  ColumnState,
+  ColumnProgress,
+  ColumnTime,
+  ColumnResult,
+  ColumnNote,
+  StateWaiting,
+  StateRunning,
+  StateDone,
+  StateFailed,
+  StateSkipped,
+  StateCancelled,
+  ResultFormat,
+  StatusTableName,
+  ProgressCount,
+  ProgressTimeLeft,
+  SummaryFiles,
+  SummaryConverted,
+  SummaryFailed,
+  SummarySkipped,
+  SummaryCancelled,
+  FailedFilesBox,
+  MoreFailedFiles,
+  OutputExistsReason,
 };
 
-inline constexpr std::size_t kTextCount = 40;
+inline constexpr std::size_t kTextCount = 64;
 
 // One translatable text. The editor reads and writes `Section`/`Key`; the
 // window that shows the text reads `WindowSection`/`WindowKey`. Both pairs

@@ -104,6 +104,8 @@ class FileListTest : public QObject {
   void oneFolderDialogRemembersTheLastChoice();
   void droppingOntoTheList_data();
   void droppingOntoTheList();
+  void selectingEntriesByPath_data();
+  void selectingEntriesByPath();
 };
 
 void FileListTest::cancellingADialogChangesNothing_data() {
@@ -390,6 +392,35 @@ void FileListTest::droppingOntoTheList() {
   QCOMPARE(Entries(*form->FileList), old + Expand(added, dir));
   QCOMPARE(SelectedRows(*form->FileList), accepted ? QList<int>{} : QList<int>{0});
   QVERIFY(fixture.Boxes.Shown().empty());
+}
+
+void FileListTest::selectingEntriesByPath_data() {
+  QTest::addColumn<QStringList>("select");
+  QTest::addColumn<QList<int>>("selected");  // rows of the six entries below
+  QTest::newRow("apart from each other") << QStringList{"a", "c", "d"} << QList<int>{0, 2, 5};
+  QTest::newRow("a duplicate named once: its first entry") << QStringList{"b"} << QList<int>{1};
+  QTest::newRow("a duplicate named twice: both") << QStringList{"b", "b"} << QList<int>{1, 3};
+  QTest::newRow("neighbours and the last") << QStringList{"a", "b", "c", "d"} << QList<int>{0, 1, 2, 5};
+  QTest::newRow("nothing: an earlier selection goes") << QStringList{} << QList<int>{};
+  QTest::newRow("a path not in the list") << QStringList{"x"} << QList<int>{};
+}
+
+// The entries of a run that stay for another try are selected, and nothing
+// else, however the list was selected before.
+void FileListTest::selectingEntriesByPath() {
+  QFETCH(QStringList, select);
+  QFETCH(QList<int>, selected);
+  test::TGuiFixture fixture;
+  fixture.AddConverter();
+  auto form = fixture.CreateMainForm();
+  Fill(*form->FileList, {"/m/a.wav", "/m/b.wav", "/m/c.wav", "/m/b.wav", "/m/e.wav", "/m/d.wav"}, {3, 4});
+  std::vector<std::string> paths;
+  for (const QString& name : select) paths.push_back("/m/" + name.toStdString() + ".wav");
+
+  form->SelectFileListEntries(paths);
+
+  QCOMPARE(SelectedRows(*form->FileList), selected);
+  QCOMPARE(form->FileList->count(), 6);
 }
 
 QTEST_MAIN(FileListTest)

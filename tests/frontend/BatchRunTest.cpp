@@ -5,14 +5,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemWatcher>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -27,9 +31,11 @@
 #include "GuiFixture.h"
 #include "ScopedEnvironment.h"
 #include "WavFixture.h"
+#include "frontend/BatchRun.h"
 #include "frontend/ConsoleOutputForm.h"
 #include "frontend/FilenameEdit.h"
 #include "frontend/MainForm.h"
+#include "frontend/RunStatusModel.h"
 
 using namespace ratemill;
 using platform::TMessageAnswer;
@@ -214,6 +220,54 @@ class TBench {
     OnInfoLine([source](const std::string& line) { return line == "Source file : " + source; }, std::move(action));
   }
 
+  // The run's summary in the status bar without its time, which depends on
+  // the machine: "3 Dateien: 2 konvertiert, 1 abgebrochen".
+  std::string Summary() const {
+    const std::string text = Form->StatusText(0);
+    const std::size_t clock = text.rfind(", ");
+    return clock == std::string::npos ? "<no time in: " + text + ">" : text.substr(0, clock);
+  }
+
+  // The output pane's lines before the run's summary, which the run adds as
+  // the pane's last line, the same as the status bar shows.
+  Lines InfoLinesBeforeSummary() const {
+    Lines lines = PaneLines(Console->InfoMemo);
+    if (lines.empty() || lines.back() != Form->StatusText(0))
+      lines.push_back("<no summary line>");
+    else
+      lines.pop_back();
+    return lines;
+  }
+
+  // One row of the status table as the user reads it.
+  struct TRowView {
+    std::string State;
+    std::string Note;
+    std::string Result;
+  };
+  TRowView RowView(std::size_t row) const {
+    TRunStatusModel& model = *Console->RunStatus;
+    model.Flush();
+    auto cell = [&](int column) {
+      return model.data(model.index(static_cast<int>(row), column)).toString().toStdString();
+    };
+    return {cell(TRunStatusModel::colState), cell(TRunStatusModel::colNote), cell(TRunStatusModel::colResult)};
+  }
+  std::vector<std::string> States() const {
+    std::vector<std::string> states;
+    for (std::size_t i = 0; i < Console->RunStatus->Rows(); ++i) states.push_back(RowView(i).State);
+    return states;
+  }
+
+  // The selected entries of the file list.
+  std::vector<std::string> SelectedEntries() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < Form->FileList->count(); ++i) {
+      if (Form->FileList->item(i)->isSelected()) entries.push_back(Form->FileList->item(i)->text().toStdString());
+    }
+    return entries;
+  }
+
   // The controls are back to their state between runs.
   void CheckIdle() const {
     QVERIFY(!Form->StartButton->isHidden());
@@ -273,6 +327,12 @@ class BatchRunTest : public QObject {
   void sourcesThatAreNoRegularFilesAreSkippedAndNamed();
   void realConversionThroughTheSoxWrapper_data();
   void realConversionThroughTheSoxWrapper();
+  void overviewOfARunWithEveryOutcome();
+  void failedFilesBoxNamesTheFirstFive_data();
+  void failedFilesBoxNamesTheFirstFive();
+  void progressRisesAndTheTimeLeftFalls();
+  void selectingARowShowsTheFilesBlock();
+  void selectingARowWhoseBlockWasDroppedShowsTheTop();
 };
 
 void BatchRunTest::captureModeConvertsEveryFileIntoTheTypedFolder() {
@@ -312,7 +372,7 @@ void BatchRunTest::captureModeConvertsEveryFileIntoTheTypedFolder() {
   QCOMPARE(status, bench.ProcessingStatus("b.wav"));
   QVERIFY(bench.Fixture.Boxes.Shown().empty());
   QVERIFY(bench.ListEntries().empty());
-  QCOMPARE(bench.Form->StatusText(0), std::string());
+  QCOMPARE(bench.Summary(), std::string("3 Dateien: 3 konvertiert"));
   QVERIFY(bench.Console->isVisible());
   bench.CheckIdle();
 }
@@ -375,11 +435,12 @@ void BatchRunTest::missingOutputFolder() {
   if (runs) {
     QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, folder + "a_48-24.wav")}));
     QVERIFY(bench.ListEntries().empty());
+    QCOMPARE(bench.Summary(), std::string("1 Dateien: 1 konvertiert"));
   } else {
     QVERIFY(bench.Calls().empty());
     QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
+    QCOMPARE(bench.Form->StatusText(0), std::string());
   }
-  QCOMPARE(bench.Form->StatusText(0), std::string());
   bench.CheckIdle();
 }
 
@@ -406,19 +467,21 @@ void BatchRunTest::cancelDuringSecondOfThreeAndASecondStart() {
   const auto format = test::ReadWavFormat(outB);
   QVERIFY(format.has_value() && format->HasData && format->DataSize > 0);
   QVERIFY(!Exists(bench.Sources / "c_48-24.wav"));
-  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b, c}));
-  QCOMPARE(bench.Form->StatusText(0), bench.ProcessingStatus("b.wav"));
+  // The converted files leave the list; the one that never started stays,
+  // selected, and is the only one counted as cancelled.
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig", "abgebrochen"}));
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{c}));
+  QCOMPARE(bench.SelectedEntries(), (std::vector<std::string>{c}));
+  QCOMPARE(bench.Summary(), std::string("3 Dateien: 2 konvertiert, 1 abgebrochen"));
   QVERIFY(bench.Fixture.Boxes.Shown().empty());
   bench.CheckIdle();
 
-  // The guard is gone with the run: the next Start goes through the list
-  // again, and with a and b kept, converts c.
-  bench.Fixture.Boxes.Answer(TMessageAnswer::No);
-  bench.Fixture.Boxes.Answer(TMessageAnswer::No);
+  // The guard is gone with the run: the next Start converts what is left.
   bench.Start();
-  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
+  QVERIFY(bench.Fixture.Boxes.Shown().empty());
   QCOMPARE(bench.Calls().size(), std::size_t{3});
   QCOMPARE(bench.Calls().back(), TBench::Argv(c, bench.Sources / "c_48-24.wav"));
+  QVERIFY(bench.ListEntries().empty());
 }
 
 void BatchRunTest::cancelDuringLastFileEndsNormally() {
@@ -430,7 +493,7 @@ void BatchRunTest::cancelDuringLastFileEndsNormally() {
 
   QCOMPARE(bench.Calls().size(), std::size_t{2});
   QVERIFY(bench.ListEntries().empty());
-  QCOMPARE(bench.Form->StatusText(0), std::string());
+  QCOMPARE(bench.Summary(), std::string("2 Dateien: 2 konvertiert"));
   bench.CheckIdle();
 }
 
@@ -624,8 +687,9 @@ void BatchRunTest::unstartableConverterIsReportedAndControlsRestored() {
   QVERIFY2(bench.Fixture.Boxes.Shown()[0].Text.rfind(expected, 0) == 0, bench.Fixture.Boxes.Shown()[0].Text.c_str());
   QVERIFY(bench.Calls().empty());
   QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
-  // Nothing is being converted any more, so no file is named there.
-  QCOMPARE(bench.Form->StatusText(0), std::string());
+  // Nothing is being converted any more, so no file is named there; the
+  // file whose converter did not start counts as failed.
+  QCOMPARE(bench.Summary(), std::string("1 Dateien: 0 konvertiert, 1 fehlgeschlagen"));
   bench.CheckIdle();
 
   // Nothing of the failed run is left in the way of the next one.
@@ -666,8 +730,11 @@ void BatchRunTest::converterGoneMidRunEndsTheRunAfterTheRunningOne() {
   QVERIFY(test::ReadWavFormat(bench.Sources / "a_48-24.wav").has_value());
   QCOMPARE(test::ReadWavFormat(bench.Sources / "b_48-24.wav").has_value(), jobs == 2);
   QVERIFY(!Exists(bench.Sources / "c_48-24.wav"));
-  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b, c, d}));
-  QCOMPARE(bench.Form->StatusText(0), std::string());
+  // The converted files leave the list; the one that could not start and
+  // those after it stay for another try.
+  QCOMPARE(bench.ListEntries(), jobs == 1 ? (std::vector<std::string>{b, c, d}) : (std::vector<std::string>{c, d}));
+  QCOMPARE(bench.Summary(), jobs == 1 ? std::string("4 Dateien: 1 konvertiert, 1 fehlgeschlagen, 2 abgebrochen")
+                                      : std::string("4 Dateien: 2 konvertiert, 1 fehlgeschlagen, 1 abgebrochen"));
   bench.CheckIdle();
 }
 
@@ -728,6 +795,8 @@ void BatchRunTest::closingTheMainWindowStopsTheRunningConverter() {
   QCOMPARE(left, (std::vector<std::string>{"a.wav", "a_48-24.wav", "b.wav", "c.wav"}));
   QVERIFY(Exists(bench.Fixture.SettingsFile()));
   QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a, b, c}));
+  // The converters stopped by the closing were cut short, not failed.
+  QCOMPARE(bench.States(), (std::vector<std::string>{"abgebrochen", "abgebrochen", "abgebrochen"}));
   QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{1});  // the overwrite question
   bench.CheckIdle();
 }
@@ -755,7 +824,7 @@ void BatchRunTest::consolePanesHoldTheExactLines() {
   for (const std::string& line : converterLines(a, outA, "44100Hz, 16bit, 2ch")) info.push_back(line);
   info.push_back("====>  Processing file: " + b);
   for (const std::string& line : converterLines(b, outB, "22050Hz, 8bit, 2ch")) info.push_back(line);
-  QCOMPARE(PaneLines(bench.Console->InfoMemo), info);
+  QCOMPARE(bench.InfoLinesBeforeSummary(), info);
   QCOMPARE(PaneLines(bench.Console->ErrorMemo),
            (Lines{"Error while processing file " + a, "Command line: " + TBench::CommandLine(a, outA), "warning one",
                   "20% left", ""}));
@@ -878,6 +947,7 @@ void BatchRunTest::failedConversionKeepsTheExistingOutputAndSaysWhy() {
   const std::string outB = bench.Sources / "b_48-24.wav";
   test::WriteFile(outB, "earlier output");
   bench.Fixture.Boxes.Answer(TMessageAnswer::Yes);
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);
   bench.Env.Set("RATEMILL_TC_MATCH", "b.wav");
   bench.Env.Set("RATEMILL_TC_EXIT_CODE", "3");
   bench.Start();
@@ -889,7 +959,11 @@ void BatchRunTest::failedConversionKeepsTheExistingOutputAndSaysWhy() {
   QCOMPARE(PaneLines(bench.Console->ErrorMemo),
            (Lines{"Error while processing file " + b, "Command line: " + TBench::CommandLine(b, outB),
                   "No output written to " + outB + ": the converter ended with exit code 3"}));
-  QVERIFY(bench.ListEntries().empty());
+  // The failed file stays in the list and is named in a warning.
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{b}));
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Kind, TMessageKind::WarningOk);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Text, "Diese Dateien wurden nicht konvertiert:\n" + b);
   bench.CheckIdle();
 }
 
@@ -921,7 +995,7 @@ void BatchRunTest::threeAtOnceKeepEachFilesBlockWhole() {
   // another file inside.
   std::vector<std::string> infoOrder;
   std::vector<Lines> blocks;
-  for (const std::string& line : PaneLines(bench.Console->InfoMemo)) {
+  for (const std::string& line : bench.InfoLinesBeforeSummary()) {
     if (line.rfind("====>  Processing file: ", 0) == 0) {
       infoOrder.push_back(line.substr(24));
       blocks.emplace_back();
@@ -1075,4 +1149,211 @@ void BatchRunTest::realConversionThroughTheSoxWrapper() {
 }
 
 QTEST_MAIN(BatchRunTest)
+// One run with every outcome a file can have, then a second Start on what is
+// left. The converter's rules give each file its own fault.
+void BatchRunTest::overviewOfARunWithEveryOutcome() {
+  TBench bench;
+  const std::string a = bench.AddSource("a.wav");
+  const std::string exits = bench.AddSource("exits.wav");
+  const std::string killed = bench.AddSource("killed.wav");
+  const std::string wrong = bench.AddSource("wrong.wav");
+  const std::string folder = bench.Sources / "folder.wav";
+  std::filesystem::create_directory(folder);
+  bench.Form->FileList->addItem(QString::fromStdString(folder));
+  const std::string kept = bench.AddSource("kept.wav");
+  test::WriteFile(bench.Sources / "kept_48-24.wav", "earlier output");
+  const std::string b = bench.AddSource("b.wav");
+  bench.Fixture.Boxes.Answer(TMessageAnswer::No);  // kept's output stays
+  bench.Fixture.Boxes.Answer(TMessageAnswer::Ok);  // the failed files
+  bench.Env.Set("RATEMILL_TC_RULES",
+                "exits.wav:EXIT_CODE=255;killed.wav:SIGNAL=9;wrong.wav:WRITE_RATE=44100;b.wav:STDERR_LINES=careful");
+  // The table and the status bar as the second converter starts.
+  std::vector<std::string> statesMeanwhile;
+  bool progressShown = false;
+  std::string countMeanwhile;
+  bench.OnProcessing(exits, [&] {
+    statesMeanwhile = bench.States();
+    progressShown = !bench.Form->RunProgressBar->isHidden() && !bench.Form->RunProgressLabel->isHidden();
+    countMeanwhile = bench.Form->RunProgressLabel->text().toStdString();
+  });
+  bench.Start();
+
+  QCOMPARE(statesMeanwhile,
+           (std::vector<std::string>{"fertig", "läuft", "wartet", "wartet", "übersprungen", "übersprungen", "wartet"}));
+  QVERIFY(progressShown);
+  QCOMPARE(countMeanwhile, std::string("2 von 5"));
+
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fehlgeschlagen", "fehlgeschlagen", "fehlgeschlagen",
+                                                     "übersprungen", "übersprungen", "fertig"}));
+  // A failed file's reason is the one the error pane gives for it.
+  const Lines errors = PaneLines(bench.Console->ErrorMemo);
+  for (const auto& [row, source] : {std::pair{1, exits}, std::pair{2, killed}, std::pair{3, wrong}}) {
+    const std::string note = bench.RowView(row).Note;
+    const std::string output = source.substr(0, source.size() - 4) + "_48-24.wav";
+    QVERIFY2(std::find(errors.begin(), errors.end(), "No output written to " + output + ": " + note) != errors.end(),
+             note.c_str());
+  }
+  QCOMPARE(bench.RowView(1).Note, std::string("the converter ended with exit code 255"));
+  QCOMPARE(bench.RowView(2).Note, std::string("the converter was ended by signal 9"));
+  QVERIFY2(bench.RowView(3).Note.find("44100") != std::string::npos, bench.RowView(3).Note.c_str());
+  QCOMPARE(bench.RowView(4).Note, std::string("it is a folder, not a file"));
+  QCOMPARE(bench.RowView(5).Note, std::string("Zieldatei vorhanden"));
+  // What was written, as read back from the file; the wrong rate shows as it is.
+  QCOMPARE(bench.RowView(0).Result, std::string("48000 Hz, 24 Bit"));
+  QCOMPARE(bench.RowView(3).Result, std::string("44100 Hz, 24 Bit"));
+  QCOMPARE(bench.RowView(6).Result, std::string("48000 Hz, 24 Bit"));
+  // Done with error output: done all the same, but marked, and the warning says why.
+  TRunStatusModel& model = *bench.Console->RunStatus;
+  const QModelIndex plainState = model.index(0, TRunStatusModel::colState);
+  const QModelIndex warnedState = model.index(6, TRunStatusModel::colState);
+  QCOMPARE(bench.RowView(0).Note, std::string());
+  QVERIFY(model.data(plainState, Qt::DecorationRole).isNull());
+  QVERIFY(!model.data(warnedState, Qt::DecorationRole).isNull());
+  QVERIFY2(bench.RowView(6).Note.find("careful") != std::string::npos, bench.RowView(6).Note.c_str());
+  QCOMPARE(model.data(warnedState, Qt::AccessibleTextRole).toString().toStdString(),
+           "fertig: " + bench.RowView(6).Note);
+
+  QCOMPARE(bench.Summary(), std::string("7 Dateien: 2 konvertiert, 3 fehlgeschlagen, 2 übersprungen"));
+  QCOMPARE(PaneLines(bench.Console->InfoMemo).back(), bench.Form->StatusText(0));
+  QVERIFY(bench.Form->RunProgressBar->isHidden() && bench.Form->RunProgressLabel->isHidden());
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
+  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Kind, TMessageKind::WarningOk);
+  QCOMPARE(bench.Fixture.Boxes.Shown()[1].Text,
+           "Diese Dateien wurden nicht konvertiert:\n" + exits + "\n" + killed + "\n" + wrong);
+  QCOMPARE(bench.Fixture.Boxes.Unanswered(), 0);
+  QCOMPARE(bench.ListEntries(), (std::vector<std::string>{exits, killed, wrong}));
+  QCOMPARE(bench.SelectedEntries(), (std::vector<std::string>{exits, killed, wrong}));
+  bench.CheckIdle();
+
+  // Start again, nothing failing now: exactly the failed files are converted.
+  bench.Env.Unset("RATEMILL_TC_RULES");
+  const std::size_t callsBefore = bench.Calls().size();
+  bench.Start();
+  const std::vector<Lines> calls = bench.Calls();
+  QCOMPARE(std::vector<Lines>(calls.begin() + static_cast<std::ptrdiff_t>(callsBefore), calls.end()),
+           (std::vector<Lines>{TBench::Argv(exits, bench.Sources / "exits_48-24.wav"),
+                               TBench::Argv(killed, bench.Sources / "killed_48-24.wav"),
+                               TBench::Argv(wrong, bench.Sources / "wrong_48-24.wav")}));
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig", "fertig"}));
+  QVERIFY(bench.ListEntries().empty());
+  QCOMPARE(bench.Summary(), std::string("3 Dateien: 3 konvertiert"));
+  QCOMPARE(bench.Fixture.Boxes.Shown().size(), std::size_t{2});
+}
+
+void BatchRunTest::failedFilesBoxNamesTheFirstFive_data() {
+  QTest::addColumn<int>("failed");
+  QTest::addColumn<QString>("expected");
+  QTest::newRow("one") << 1 << "Nicht:\nf1";
+  QTest::newRow("five, all named") << 5 << "Nicht:\nf1\nf2\nf3\nf4\nf5";
+  QTest::newRow("six, one counted") << 6 << "Nicht:\nf1\nf2\nf3\nf4\nf5\n… und 1 weitere";
+  QTest::newRow("twelve") << 12 << "Nicht:\nf1\nf2\nf3\nf4\nf5\n… und 7 weitere";
+}
+
+void BatchRunTest::failedFilesBoxNamesTheFirstFive() {
+  QFETCH(int, failed);
+  QFETCH(QString, expected);
+  std::vector<std::string> files;
+  for (int i = 1; i <= failed; ++i) files.push_back("f" + std::to_string(i));
+  QCOMPARE(FailedFilesText("Nicht:", "… und %1 weitere", files), expected.toStdString());
+}
+
+// A slow conversion: its row's percentage rises while it runs, and once the
+// run's pace is known the status bar shows a time left that falls.
+void BatchRunTest::progressRisesAndTheTimeLeftFalls() {
+  TBench bench;
+  bench.Form->CheckTwoPass->setChecked(true);
+  const std::string a = bench.AddSource("a.wav");
+  const std::string b = bench.AddSource("b.wav");
+  bench.Env.Set("RATEMILL_TC_SLEEP_MS", "3500");
+  bench.Env.Set("RATEMILL_TC_PROGRESS_STEPS", "35");
+  std::vector<int> percents;
+  std::vector<int> bar;
+  std::vector<int> secondsLeft;
+  std::string label;
+  QTimer sampler;
+  sampler.setInterval(100);
+  QObject::connect(&sampler, &QTimer::timeout, [&] {
+    if (bench.Console->RunStatus->Rows() < 2) return;
+    const TRunStatusModel::TRow& row = bench.Console->RunStatus->Row(1);
+    if (row.State == TFileState::Running) percents.push_back(row.Percent);
+    bar.push_back(bench.Form->RunProgressBar->value());
+    label = bench.Form->RunProgressLabel->text().toStdString();
+    const std::size_t at = label.find(", noch ");
+    if (at == std::string::npos) return;
+    const std::string clock = label.substr(at + 7);
+    const std::size_t colon = clock.find(':');
+    secondsLeft.push_back(std::stoi(clock.substr(0, colon)) * 60 + std::stoi(clock.substr(colon + 1)));
+  });
+  sampler.start();
+  bench.Start();
+  sampler.stop();
+
+  // Both passes of b were seen, in order, the second one filling the upper half.
+  QVERIFY(percents.size() >= 5);
+  QVERIFY(std::is_sorted(percents.begin(), percents.end()));
+  QVERIFY2(percents.front() < 50 && percents.back() > 50, std::to_string(percents.back()).c_str());
+  QVERIFY(std::is_sorted(bar.begin(), bar.end()));
+  QVERIFY(bar.back() > TMainForm::kRunProgressSteps / 2);
+  // The time left shows once the run is a few seconds old, and falls.
+  QVERIFY(secondsLeft.size() >= 2);
+  QVERIFY2(secondsLeft.back() < secondsLeft.front(), label.c_str());
+  QVERIFY(label.rfind("2 von 2, noch ", 0) == 0);
+  QCOMPARE(bench.States(), (std::vector<std::string>{"fertig", "fertig"}));
+  QVERIFY(bench.Form->RunProgressBar->isHidden() && bench.Form->RunProgressLabel->isHidden());
+}
+
+namespace {
+
+// The text of the pane's first visible line.
+std::string TopLine(QPlainTextEdit* pane) {
+  return WithOutputNames(pane->cursorForPosition(QPoint(4, 4)).block().text().toStdString());
+}
+
+}  // namespace
+
+void BatchRunTest::selectingARowShowsTheFilesBlock() {
+  TBench bench;
+  std::vector<std::string> sources;
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"})
+    sources.push_back(bench.AddSource(name));
+  const std::string errorLines = "one\ntwo\nthree\nfour\nfive\nsix\nseven\neight\nnine\nten";
+  bench.Env.Set("RATEMILL_TC_STDERR_LINES", errorLines);
+  // b has nothing on its error output.
+  bench.OnProcessing(sources[1], [&] { bench.Env.Unset("RATEMILL_TC_STDERR_LINES"); });
+  bench.OnProcessing(sources[2], [&] { bench.Env.Set("RATEMILL_TC_STDERR_LINES", errorLines); });
+  bench.Console->show();
+  bench.Start();
+  QVERIFY(QTest::qWaitForWindowExposed(bench.Console));
+
+  QTableView& view = *bench.Console->RunStatusView;
+  for (std::size_t row : {std::size_t{2}, std::size_t{0}, std::size_t{4}}) {
+    view.selectRow(static_cast<int>(row));
+    QCOMPARE(TopLine(bench.Console->InfoMemo), "====>  Processing file: " + sources[row]);
+    QCOMPARE(TopLine(bench.Console->ErrorMemo), "Error while processing file " + sources[row]);
+  }
+  // A file with no error lines leaves the error pane where it is.
+  view.selectRow(1);
+  QCOMPARE(TopLine(bench.Console->InfoMemo), "====>  Processing file: " + sources[1]);
+  QCOMPARE(TopLine(bench.Console->ErrorMemo), "Error while processing file " + sources[4]);
+}
+
+void BatchRunTest::selectingARowWhoseBlockWasDroppedShowsTheTop() {
+  TBench bench;
+  // A pane that keeps 40 lines: of five files of 16 lines each, the first
+  // three blocks are gone by the end.
+  bench.Console = new TConsoleOutputForm(bench.Form.get(), 40);
+  bench.Form->SetConsoleOutputForm(bench.Console);
+  std::vector<std::string> sources;
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"}) sources.push_back(bench.AddSource(name));
+  bench.Console->show();
+  bench.Start();
+  QVERIFY(QTest::qWaitForWindowExposed(bench.Console));
+
+  bench.Console->RunStatusView->selectRow(3);
+  QCOMPARE(TopLine(bench.Console->InfoMemo), "====>  Processing file: " + sources[3]);
+  bench.Console->RunStatusView->selectRow(0);
+  const std::string top = TopLine(bench.Console->InfoMemo);
+  QVERIFY2(top.rfind("[... ", 0) == 0 && top.find("earlier lines dropped") != std::string::npos, top.c_str());
+}
+
 #include "BatchRunTest.moc"

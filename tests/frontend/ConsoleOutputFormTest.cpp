@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSplitter>
+#include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 #include <cstdlib>
@@ -20,6 +22,8 @@
 #include "WavFixture.h"
 #include "frontend/ConsoleOutputForm.h"
 #include "frontend/MainForm.h"
+#include "frontend/RunStatusModel.h"
+#include "frontend/WindowGeometry.h"
 
 using namespace ratemill;
 
@@ -90,12 +94,18 @@ class ConsoleOutputFormTest : public QObject {
   void followsNewLinesOnlyFromTheBottom();
   void closingOnlyHides();
   void mainWindowRunnerKeepsNoLines();
+  void placedBesideTheMainWindowWhereThereIsRoom_data();
+  void placedBesideTheMainWindowWhereThereIsRoom();
+  void statusTableAnnouncesChangedRowsOncePerFrame();
+  void statusTableShowsWhatARowHolds();
 };
 
 void ConsoleOutputFormTest::windowAndPanes() {
   TConsoleOutputForm form;
   QCOMPARE(form.windowTitle(), QString("Ratemill  Console Output"));
-  QCOMPARE(form.size(), QSize(761, 429));
+  // The panes as they always were, with the status table and its splitter
+  // handle above them.
+  QCOMPARE(form.size(), QSize(761, 429 + 150 + 3));
   QCOMPARE(form.pos(), QGuiApplication::primaryScreen()->geometry().topLeft());
   QVERIFY(form.windowFlags() & Qt::WindowMaximizeButtonHint);
   QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
@@ -106,9 +116,12 @@ void ConsoleOutputFormTest::windowAndPanes() {
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   QCOMPARE(form.PaneSplitter->orientation(), Qt::Vertical);
   QCOMPARE(form.PaneSplitter->handleWidth(), 3);
-  QCOMPARE(form.PaneSplitter->widget(0), form.InfoMemo);
-  QCOMPARE(form.PaneSplitter->widget(1), form.ErrorMemo);
-  QCOMPARE(form.PaneSplitter->sizes(), (QList<int>{270, 156}));
+  QCOMPARE(form.PaneSplitter->count(), 3);
+  QCOMPARE(form.PaneSplitter->widget(0), form.RunStatusView);
+  QCOMPARE(form.PaneSplitter->widget(1), form.InfoMemo);
+  QCOMPARE(form.PaneSplitter->widget(2), form.ErrorMemo);
+  QCOMPARE(form.PaneSplitter->sizes(), (QList<int>{150, 270, 156}));
+  QCOMPARE(form.RunStatusView->model(), form.RunStatus);
 
   const struct {
     QPlainTextEdit* Pane;
@@ -126,9 +139,17 @@ void ConsoleOutputFormTest::windowAndPanes() {
     QVERIFY(!p.Pane->document()->isUndoRedoEnabled());
   }
 
-  // The lower pane keeps its height when the window grows.
-  form.resize(761, 629);
-  QTRY_COMPARE(form.PaneSplitter->sizes().at(1), 156);
+  // The table and the lower pane keep their heights when the window grows.
+  form.resize(761, 782);
+  QTRY_COMPARE(form.PaneSplitter->sizes(), (QList<int>{150, 470, 156}));
+
+  // Built without the table, the window is what it was before there was one.
+  TConsoleOutputForm plain(nullptr, TConsoleOutputForm::kDefaultMaxLines, false);
+  QCOMPARE(plain.size(), QSize(761, 429));
+  QVERIFY(plain.RunStatus == nullptr && plain.RunStatusView == nullptr);
+  QCOMPARE(plain.PaneSplitter->count(), 2);
+  QCOMPARE(plain.PaneSplitter->widget(0), plain.InfoMemo);
+  QCOMPARE(plain.PaneSplitter->widget(1), plain.ErrorMemo);
 }
 
 void ConsoleOutputFormTest::addingAndReplacingLines_data() {
@@ -450,6 +471,122 @@ void ConsoleOutputFormTest::mainWindowRunnerKeepsNoLines() {
     QVERIFY(form->ProcessRunner.ErrorLines().empty());
   }
   ::unsetenv("RATEMILL_TC_STDERR_LINES");
+}
+
+void ConsoleOutputFormTest::placedBesideTheMainWindowWhereThereIsRoom_data() {
+  QTest::addColumn<QRect>("mainWindow");
+  QTest::addColumn<QRect>("screen");
+  QTest::addColumn<QRect>("expected");  // empty: left where it is
+  const QSize size(761, 582);
+  const QRect wide(0, 0, 2560, 1400);
+  QTest::newRow("right of it") << QRect(100, 200, 480, 650) << wide << QRect(QPoint(580, 200), size);
+  QTest::newRow("left of it when the right is short")
+      << QRect(1900, 200, 480, 650) << wide << QRect(QPoint(1139, 200), size);
+  QTest::newRow("held up by the screen's bottom")
+      << QRect(100, 1000, 480, 300) << wide << QRect(QPoint(580, 1400 - 582), size);
+  QTest::newRow("an area that does not begin at 0")
+      << QRect(2000, 100, 480, 650) << QRect(1920, 30, 1920, 1050) << QRect(QPoint(2480, 100), size);
+  // Centred on a full-HD screen, neither side holds the whole width: the
+  // right one, as wide, takes a narrower window.
+  QTest::newRow("narrower on the side with room")
+      << QRect(724, 200, 472, 650) << QRect(0, 0, 1920, 1040) << QRect(1196, 200, 724, 582);
+  QTest::newRow("narrower on the left") << QRect(700, 0, 472, 650) << QRect(0, 0, 1280, 1024) << QRect(0, 0, 700, 582);
+  QTest::newRow("no room on either side") << QRect(404, 200, 472, 650) << QRect(0, 0, 1280, 1024) << QRect();
+}
+
+void ConsoleOutputFormTest::placedBesideTheMainWindowWhereThereIsRoom() {
+  QFETCH(QRect, mainWindow);
+  QFETCH(QRect, screen);
+  QFETCH(QRect, expected);
+  const std::optional<QRect> placed = PlaceBeside(mainWindow, QSize(761, 582), 560, screen);
+  QCOMPARE(placed.has_value(), !expected.isNull());
+  if (!placed) return;
+  QCOMPARE(*placed, expected);
+  QVERIFY(screen.contains(*placed));
+  QVERIFY(!placed->intersects(mainWindow));
+}
+
+// A run of thousands of files changes rows far more often than a screen
+// shows them: the views hear of the changed rows once per frame, as ranges,
+// and the whole model is reset only when a run begins.
+void ConsoleOutputFormTest::statusTableAnnouncesChangedRowsOncePerFrame() {
+  TRunStatusModel model;
+  QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+  QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+  std::vector<std::string> paths;
+  for (int i = 0; i < 5000; ++i) paths.push_back("/music/f" + std::to_string(i) + ".wav");
+  model.Reset(paths);
+  QCOMPARE(resets.count(), 1);
+  QCOMPARE(model.rowCount(), 5000);
+
+  const auto now = TRunStatusModel::Clock::now();
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    model.SetRunning(i, now);
+    for (int percent = 10; percent <= 100; percent += 10) model.SetPercent(i, percent);
+    model.SetEnded(i, TFileState::Done, "", false, TWavFormat{48000, 24}, now);
+  }
+  QCOMPARE(changes.count(), 0);
+  // At the next frame, without being asked.
+  QTRY_COMPARE(changes.count(), 1);
+  QCOMPARE(changes.at(0).at(0).toModelIndex(), model.index(0, 0));
+  QCOMPARE(changes.at(0).at(1).toModelIndex(), model.index(4999, TRunStatusModel::kColumnCount - 1));
+
+  changes.clear();
+  for (std::size_t row : {21u, 10u, 20u, 10u}) model.SetEnded(row, TFileState::Failed, "why", false, {}, now);
+  model.Flush();
+  QCOMPARE(changes.count(), 2);
+  QCOMPARE(changes.at(0).at(0).toModelIndex().row(), 10);
+  QCOMPARE(changes.at(0).at(1).toModelIndex().row(), 10);
+  QCOMPARE(changes.at(1).at(0).toModelIndex().row(), 20);
+  QCOMPARE(changes.at(1).at(1).toModelIndex().row(), 21);
+  model.Flush();
+  QCOMPARE(changes.count(), 2);
+  QCOMPARE(resets.count(), 1);
+}
+
+void ConsoleOutputFormTest::statusTableShowsWhatARowHolds() {
+  TRunStatusModel model;
+  // A name whose bytes are no UTF-8: shown as well as it goes, kept exactly.
+  const std::string odd = "/music/take\xff 1.wav";
+  model.Reset({odd, "/music/b.wav", "/music/c.wav"});
+  auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+    return model.data(model.index(row, column), role).toString();
+  };
+  QCOMPARE(model.Row(0).Path, odd);
+  QCOMPARE(cell(0, TRunStatusModel::colFile), QString("take\uFFFD 1.wav"));
+  QCOMPARE(cell(0, TRunStatusModel::colFile, Qt::ToolTipRole), QString("/music/take\uFFFD 1.wav"));
+  QCOMPARE(cell(0, TRunStatusModel::colState), QString("wartet"));
+
+  const auto start = TRunStatusModel::Clock::now() - std::chrono::seconds(75);
+  model.SetRunning(0, start);
+  model.SetPercent(0, 42);
+  QCOMPARE(cell(0, TRunStatusModel::colState), QString("läuft"));
+  QCOMPARE(cell(0, TRunStatusModel::colProgress), QString("42%"));
+  QVERIFY(cell(0, TRunStatusModel::colTime).startsWith("1:1"));
+  model.SetEnded(0, TFileState::Done, "the name says 8 bits", true, TWavFormat{44100, 16},
+                 start + std::chrono::seconds(133));
+  QCOMPARE(cell(0, TRunStatusModel::colState), QString("fertig"));
+  QCOMPARE(cell(0, TRunStatusModel::colProgress), QString());
+  QCOMPARE(cell(0, TRunStatusModel::colTime), QString("2:13"));
+  QCOMPARE(cell(0, TRunStatusModel::colResult), QString("44100 Hz, 16 Bit"));
+  QCOMPARE(cell(0, TRunStatusModel::colNote), QString("the name says 8 bits"));
+  QVERIFY(!model.data(model.index(0, TRunStatusModel::colState), Qt::DecorationRole).isNull());
+
+  // A file that never ran has no time; a skipped one no mark.
+  model.SetEnded(1, TFileState::Skipped, "Zieldatei vorhanden", false, std::nullopt, start);
+  QCOMPARE(cell(1, TRunStatusModel::colState), QString("übersprungen"));
+  QCOMPARE(cell(1, TRunStatusModel::colTime), QString());
+  QVERIFY(model.data(model.index(1, TRunStatusModel::colState), Qt::DecorationRole).isNull());
+
+  // Translated captions reach the header and the rows.
+  TRunStatusTexts texts;
+  texts.Columns[TRunStatusModel::colState] = "State";
+  texts.States[static_cast<std::size_t>(TFileState::Waiting)] = "waiting";
+  texts.Format = "%1 Hz, %2 bits";
+  model.SetTexts(texts);
+  QCOMPARE(model.headerData(TRunStatusModel::colState, Qt::Horizontal).toString(), QString("State"));
+  QCOMPARE(cell(2, TRunStatusModel::colState), QString("waiting"));
+  QCOMPARE(cell(0, TRunStatusModel::colResult), QString("44100 Hz, 16 bits"));
 }
 
 QTEST_MAIN(ConsoleOutputFormTest)

@@ -69,6 +69,24 @@ TEST(ChooseFirstStartLanguage, GermanSystemsAndExistingFilesStayAsTheyAre) {
   }
 }
 
+// Every text of the catalogue stands in each shipped file where the windows
+// read it, with the placeholders its built-in text has: a missing key would
+// show German in the middle of an English window.
+TEST(ShippedLanguages, HoldEveryTextWithItsPlaceholders) {
+  for (const std::string code : {"de", "en"}) {
+    const platform::TIniFile file(kShippedDir + ShippedLanguageFileName(code));
+    for (const TTextRow& row : TextCatalogue()) {
+      const std::string text = file.ReadString(row.WindowSection, row.WindowKey, "<missing>");
+      EXPECT_NE(text, "<missing>") << code << ": " << row.WindowSection << "/" << row.WindowKey;
+      EXPECT_FALSE(text.empty()) << code << ": " << row.WindowKey;
+      for (const std::string mark : {"%1", "%2", "%s"}) {
+        EXPECT_EQ(text.find(mark) != std::string::npos, row.WindowDefault.find(mark) != std::string::npos)
+            << code << ": " << row.WindowKey << " " << mark;
+      }
+    }
+  }
+}
+
 TEST(ShippedLanguages, ListsTheShippedFiles) {
   std::vector<std::string> codes = ShippedLanguages(kShippedDir);
   std::sort(codes.begin(), codes.end());

@@ -66,7 +66,7 @@ class TranslateFormTest : public QObject {
  private slots:
   void defaultsWithoutAFile();
   void fileTextsInAnyLetterCase();
-  void saveWithoutChangesWritesAllKeysInThreeSections();
+  void saveWithoutChangesWritesAllKeysInTheirSections();
   void savedTextAppearsEverywhere_data();
   void savedTextAppearsEverywhere();
   void saveReappliesEditorMainAndAboutWindow();
@@ -128,7 +128,7 @@ void TranslateFormTest::fileTextsInAnyLetterCase() {
   QCOMPARE(Cell(*windows.Translate, 1), QString("Optionen"));
 }
 
-void TranslateFormTest::saveWithoutChangesWritesAllKeysInThreeSections() {
+void TranslateFormTest::saveWithoutChangesWritesAllKeysInTheirSections() {
   test::TAboutWindows windows;
   Open(*windows.Translate);
   QTest::mouseClick(windows.Translate->SaveTranslationButton, Qt::LeftButton);
@@ -143,7 +143,7 @@ void TranslateFormTest::saveWithoutChangesWritesAllKeysInThreeSections() {
     else if (line.contains('='))
       ++keys;
   }
-  QCOMPARE(headers, QStringList({"[Main window]", "[translation window]", "[info window]"}));
+  QCOMPARE(headers, QStringList({"[Main window]", "[translation window]", "[info window]", "[console window]"}));
   QCOMPARE(lines.first(), QString("[Main window]"));
   QCOMPARE(lines.at(1), QString("GroupFiles=Dateien"));
   QCOMPARE(keys, int(kTextCount));

@@ -5,13 +5,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <filesystem>
 #include <functional>
 
 #include "GuiFixture.h"
 #include "about/InfoForm.h"
+#include "frontend/ConsoleOutputForm.h"
 #include "frontend/MainForm.h"
+#include "frontend/RunStatusModel.h"
 #include "i18n/TextCatalogue.h"
 #include "i18n/TranslateForm.h"
 #include "platform/IniFile.h"
@@ -64,6 +67,16 @@ std::vector<TCaption> MainWindowCaptions() {
       {"StatusProcessingFile", [](const TMainForm& f) { return Message(f, TTextId::StatusProcessFile); }},
       {"NoTmpFileName", [](const TMainForm& f) { return Message(f, TTextId::NoTmpFileName); }},
       {"InvalidAttenuation", [](const TMainForm& f) { return Message(f, TTextId::InvalidAttenuation); }},
+      {"ProgressCount", [](const TMainForm& f) { return Message(f, TTextId::ProgressCount); }},
+      {"ProgressTimeLeft", [](const TMainForm& f) { return Message(f, TTextId::ProgressTimeLeft); }},
+      {"SummaryFiles", [](const TMainForm& f) { return Message(f, TTextId::SummaryFiles); }},
+      {"SummaryConverted", [](const TMainForm& f) { return Message(f, TTextId::SummaryConverted); }},
+      {"SummaryFailed", [](const TMainForm& f) { return Message(f, TTextId::SummaryFailed); }},
+      {"SummarySkipped", [](const TMainForm& f) { return Message(f, TTextId::SummarySkipped); }},
+      {"SummaryCancelled", [](const TMainForm& f) { return Message(f, TTextId::SummaryCancelled); }},
+      {"FailedFilesBox", [](const TMainForm& f) { return Message(f, TTextId::FailedFilesBox); }},
+      {"MoreFailedFiles", [](const TMainForm& f) { return Message(f, TTextId::MoreFailedFiles); }},
+      {"OutputExistsReason", [](const TMainForm& f) { return Message(f, TTextId::OutputExistsReason); }},
   };
 }
 
@@ -88,6 +101,7 @@ class WindowLanguageTest : public QObject {
   void retextedSelectedItemShowsAtOnce();
   void editorSavedTextsReplaceTheWindowDefaults();
   void aboutWindowAndEditorTakeTheirTexts();
+  void consoleWindowTextsComeFromTheirKeys();
 };
 
 void WindowLanguageTest::withoutFileEveryWindowShowsTheDefaults() {
@@ -234,6 +248,43 @@ void WindowLanguageTest::aboutWindowAndEditorTakeTheirTexts() {
   QCOMPARE(editor.CancelEditTranslationButton->text(), QString("Cancel"));
   QCOMPARE(editor.SaveTranslationButton->text(), QString("Save"));
   QCOMPARE(editor.windowTitle(), QString("Translate Ratemill"));
+}
+
+// The status table's captions: every column and state from its own key of
+// the console window's section, handed on when the window joins the main
+// window and again whenever the language is applied.
+void WindowLanguageTest::consoleWindowTextsComeFromTheirKeys() {
+  test::TGuiFixture fixture;
+  fixture.AddConverter();
+  auto form = fixture.CreateMainForm();
+  auto* console = new TConsoleOutputForm(form.get());
+  form->SetConsoleOutputForm(console);
+  TRunStatusModel& model = *console->RunStatus;
+  model.Reset({"/a.wav", "/b.wav", "/c.wav", "/d.wav", "/e.wav", "/f.wav"});
+  QCOMPARE(model.headerData(TRunStatusModel::colFile, Qt::Horizontal).toString(), QString("Datei"));
+  QCOMPARE(console->RunStatusView->accessibleName(), QString("Status der Dateien"));
+
+  const char* columns[] = {"ColumnFile", "ColumnState", "ColumnProgress", "ColumnTime", "ColumnResult", "ColumnNote"};
+  const char* states[] = {"StateWaiting", "StateRunning", "StateDone", "StateFailed", "StateSkipped", "StateCancelled"};
+  std::string file = "[console window]\n";
+  for (const char* key : columns) file += std::string(key) + "=T-" + key + "\n";
+  for (const char* key : states) file += std::string(key) + "=T-" + key + "\n";
+  file += "ResultFormat=%2 bits at %1 Hz\nStatusTableName=T-StatusTableName\n";
+  fixture.WriteLanguage(file);
+  form->ApplyLanguage();
+
+  for (int column = 0; column < TRunStatusModel::kColumnCount; ++column)
+    QCOMPARE(model.headerData(column, Qt::Horizontal).toString(), QString("T-") + columns[column]);
+  const auto now = TRunStatusModel::Clock::now();
+  model.SetRunning(1, now);
+  model.SetEnded(2, TFileState::Done, "", false, TWavFormat{48000, 24}, now);
+  model.SetEnded(3, TFileState::Failed, "why", false, std::nullopt, now);
+  model.SetEnded(4, TFileState::Skipped, "why", false, std::nullopt, now);
+  model.SetEnded(5, TFileState::Cancelled, "", false, std::nullopt, now);
+  for (int row = 0; row < 6; ++row)
+    QCOMPARE(model.data(model.index(row, TRunStatusModel::colState)).toString(), QString("T-") + states[row]);
+  QCOMPARE(model.data(model.index(2, TRunStatusModel::colResult)).toString(), QString("24 bits at 48000 Hz"));
+  QCOMPARE(console->RunStatusView->accessibleName(), QString("T-StatusTableName"));
 }
 
 QTEST_MAIN(WindowLanguageTest)
