@@ -17,6 +17,7 @@
 namespace ratemill::platform {
 
 const char PathDelim = '/';
+const char PathDelimiters[] = "/";
 
 namespace {
 

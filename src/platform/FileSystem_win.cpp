@@ -11,6 +11,7 @@
 namespace ratemill::platform {
 
 const char PathDelim = '\\';
+const char PathDelimiters[] = "\\/";
 
 namespace {
 
