@@ -8,18 +8,28 @@
 # tests then start there as they start from the unpacked archive, without a
 # search path set by hand.
 
-# The compiler's runtime DLLs, as the compiler itself finds them. A compiler
-# that links its runtime statically (or one that is not GCC) has none.
+# The compiler's runtime DLLs: where the compiler finds its libraries (Debian's
+# cross compilers), else beside the compiler itself (MSYS2, Qt's MinGW kit).
+# A compiler that is not GCC has none of these.
 function(ratemill_find_compiler_dlls out)
   set(_dlls)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    set(${out} "" PARENT_SCOPE)
+    return()
+  endif()
+  get_filename_component(_compiler_dir "${CMAKE_CXX_COMPILER}" DIRECTORY)
   foreach(_name libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_name}
                     OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-    if(_path AND IS_ABSOLUTE "${_path}" AND EXISTS "${_path}")
+    if(NOT (_path AND IS_ABSOLUTE "${_path}" AND EXISTS "${_path}"))
+      set(_path "${_compiler_dir}/${_name}")
+    endif()
+    if(EXISTS "${_path}")
       get_filename_component(_path "${_path}" REALPATH)
       list(APPEND _dlls "${_path}")
-    elseif(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-      message(FATAL_ERROR "The compiler's runtime DLL ${_name} was not found (asked ${CMAKE_CXX_COMPILER})")
+    else()
+      message(WARNING "The compiler's runtime DLL ${_name} was not found; the program's folder and the "
+                      "portable archive lack it")
     endif()
   endforeach()
   set(${out} ${_dlls} PARENT_SCOPE)
@@ -74,6 +84,16 @@ function(ratemill_windows_runtime component destination)
                     COMMENT "Copying the Qt and compiler runtime DLLs into the program's folder" VERBATIM)
 
   install(FILES ${_compiler_dlls} DESTINATION ${destination} COMPONENT ${component} EXCLUDE_FROM_ALL)
+  # The compiler's DLLs come with their debugging sections (libstdc++ is about
+  # 23 MB so, 2 MB without); the archive strips them like the program.
+  if(CMAKE_STRIP)
+    foreach(_dll ${_compiler_dlls})
+      get_filename_component(_name "${_dll}" NAME)
+      install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/${_name}\")
+endif()" COMPONENT ${component} EXCLUDE_FROM_ALL)
+    endforeach()
+  endif()
   foreach(_target ${_program_qt})
     install(FILES $<TARGET_FILE:${_target}> DESTINATION ${destination} COMPONENT ${component} EXCLUDE_FROM_ALL)
   endforeach()
