@@ -9,6 +9,9 @@ namespace ratemill::platform {
 
 // The delimiter between folders of a path: '/' on POSIX, '\\' on Windows.
 extern const char PathDelim;
+// Every character that ends a folder's name in a path: PathDelim, and on
+// Windows also '/', which the system and Qt's dialogs use there as well.
+extern const char PathDelimiters[];
 
 bool FileExists(const std::string& path);       // a file, not a folder
 bool DirectoryExists(const std::string& path);  // a folder
@@ -65,7 +68,7 @@ void RenameFile(const std::string& from, const std::string& to);
 // never there.
 bool RemoveFile(const std::string& path);
 
-// Path helpers on `PathDelim`.
+// Path helpers on `PathDelimiters`; IncludeTrailingPathDelimiter adds `PathDelim`.
 std::string ExtractFilePath(const std::string& path);  // folder with its trailing delimiter, or ""
 std::string ExtractFileName(const std::string& path);  // everything after the last delimiter
 // An empty path stays empty: an unset folder must not turn into the root.

@@ -18,6 +18,7 @@
 namespace ratemill::platform {
 
 const char PathDelim = '/';
+const char PathDelimiters[] = "/";
 
 namespace {
 

@@ -12,6 +12,7 @@
 namespace ratemill::platform {
 
 const char PathDelim = '\\';
+const char PathDelimiters[] = "\\/";
 
 namespace {
 

@@ -292,7 +292,7 @@ void InfoFormTest::debugModeRunShowsCommandsAndConvertsNothing() {
   test::TTempDir sources;
   const std::string converter = windows.Fixture.AppDir() + "ssrc.exe";
   std::filesystem::remove(converter);
-  std::filesystem::create_symlink(RATEMILL_TEST_CONVERTER, converter);
+  std::filesystem::copy_file(RATEMILL_TEST_CONVERTER, converter);
   // The converter stand-in notes every call here.
   const std::string record = sources / "calls.txt";
   qputenv("RATEMILL_TC_RECORD", QByteArray::fromStdString(record));

@@ -448,7 +448,7 @@ void ConsoleOutputFormTest::closingOnlyHides() {
 
 void ConsoleOutputFormTest::mainWindowRunnerKeepsNoLines() {
   test::TGuiFixture fixture;
-  std::filesystem::create_symlink(RATEMILL_TEST_CONVERTER, fixture.AppDir() + "ssrc.exe");
+  std::filesystem::copy_file(RATEMILL_TEST_CONVERTER, fixture.AppDir() + "ssrc.exe");
   const auto form = fixture.CreateMainForm();
   auto* console = new TConsoleOutputForm(form.get());
   form->SetConsoleOutputForm(console);
@@ -457,7 +457,7 @@ void ConsoleOutputFormTest::mainWindowRunnerKeepsNoLines() {
   test::TTempDir sources;
   const std::string source = sources / "a.wav";
   test::WriteWav(source, 44100, 16, 2, 441);
-  ::setenv("RATEMILL_TC_STDERR_LINES", "a warning", 1);
+  qputenv("RATEMILL_TC_STDERR_LINES", "a warning");
 
   for (int run = 1; run <= 2; ++run) {
     form->FileList->addItem(QString::fromStdString(source));
@@ -470,7 +470,7 @@ void ConsoleOutputFormTest::mainWindowRunnerKeepsNoLines() {
     QVERIFY(form->ProcessRunner.OutputLines().empty());
     QVERIFY(form->ProcessRunner.ErrorLines().empty());
   }
-  ::unsetenv("RATEMILL_TC_STDERR_LINES");
+  qunsetenv("RATEMILL_TC_STDERR_LINES");
 }
 
 void ConsoleOutputFormTest::placedBesideTheMainWindowWhereThereIsRoom_data() {

@@ -46,7 +46,7 @@ class DataFolderTest : public QObject {
 
 void DataFolderTest::filesAndConverterLiveInTheDataFolder() {
   TSplitFolders folders;
-  std::filesystem::create_symlink(RATEMILL_TEST_CONVERTER, folders.Data / "ssrc.exe");
+  std::filesystem::copy_file(RATEMILL_TEST_CONVERTER, folders.Data / "ssrc.exe");
   test::WriteFile(folders.Data / "language.ini", "[main window]\r\nStartButton=&Go\r\n");
   test::WriteFile(folders.Data / "Ratemill.ini", "[Einstellungen]\r\nBits=3\r\nSamplerate=3\r\n");
 
@@ -75,7 +75,7 @@ void DataFolderTest::converterBesideTheProgramIsFoundFirst() {
   TSplitFolders folders;
   // The shipped converter works; a stale one the user left in the data
   // folder must not shadow it.
-  std::filesystem::create_symlink(RATEMILL_TEST_CONVERTER, folders.Fixture.AppDir() + "ssrc.exe");
+  std::filesystem::copy_file(RATEMILL_TEST_CONVERTER, folders.Fixture.AppDir() + "ssrc.exe");
   test::WriteFile(folders.Data / "ssrc.exe", "not a program");
 
   auto form = folders.CreateMainForm();

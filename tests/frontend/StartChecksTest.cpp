@@ -30,7 +30,7 @@ const std::string kBadAttenuation = "Abschwächer prüfen";
 // one listed source, and a record of every converter call.
 struct TBench {
   TBench() {
-    std::filesystem::create_symlink(RATEMILL_TEST_CONVERTER, Fixture.AppDir() + "ssrc.exe");
+    std::filesystem::copy_file(RATEMILL_TEST_CONVERTER, Fixture.AppDir() + "ssrc.exe");
     Fixture.WriteLanguage("[main window]\r\nInvalidAttenuation=" + kBadAttenuation + "\r\n");
     Form = Fixture.CreateMainForm();
     Console = new TConsoleOutputForm(Form.get());
