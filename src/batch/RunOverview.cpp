@@ -106,7 +106,8 @@ std::optional<std::chrono::seconds> TRunProgress::TimeLeft(Clock::time_point now
 }
 
 std::string RunSummary(const TRunCounts& counts, const TSummaryTexts& texts) {
-  std::string summary = WithNumber(texts.Files, counts.Files) + ": " + WithNumber(texts.Converted, counts.Converted);
+  const std::string files = counts.Files == 1 ? texts.OneFile : WithNumber(texts.Files, counts.Files);
+  std::string summary = files + ": " + WithNumber(texts.Converted, counts.Converted);
   if (counts.Failed > 0) summary += ", " + WithNumber(texts.Failed, counts.Failed);
   if (counts.Skipped > 0) summary += ", " + WithNumber(texts.Skipped, counts.Skipped);
   if (counts.Cancelled > 0) summary += ", " + WithNumber(texts.Cancelled, counts.Cancelled);

@@ -79,6 +79,8 @@ struct TSummaryTexts {
   std::string Failed = "%1 fehlgeschlagen";
   std::string Skipped = "%1 übersprungen";
   std::string Cancelled = "%1 abgebrochen";
+  // The count of a run of a single file, which takes the singular.
+  std::string OneFile = "1 Datei";
 };
 
 // "12 Dateien: 10 konvertiert, 1 fehlgeschlagen, 1 übersprungen, 2:13". Parts

@@ -231,6 +231,7 @@ const std::string& TMainForm::MessageText(TTextId id) const {
     case TTextId::ProgressCount: return FMsgProgressCount;
     case TTextId::ProgressTimeLeft: return FMsgProgressTimeLeft;
     case TTextId::SummaryFiles: return FMsgSummary.Files;
+    case TTextId::SummaryOneFile: return FMsgSummary.OneFile;
     case TTextId::SummaryConverted: return FMsgSummary.Converted;
     case TTextId::SummaryFailed: return FMsgSummary.Failed;
     case TTextId::SummarySkipped: return FMsgSummary.Skipped;

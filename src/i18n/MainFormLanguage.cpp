@@ -85,6 +85,7 @@ void TMainForm::ApplyLanguage() {
   FMsgProgressCount = ReadWindowText(file, TTextId::ProgressCount);
   FMsgProgressTimeLeft = ReadWindowText(file, TTextId::ProgressTimeLeft);
   FMsgSummary.Files = ReadWindowText(file, TTextId::SummaryFiles);
+  FMsgSummary.OneFile = ReadWindowText(file, TTextId::SummaryOneFile);
   FMsgSummary.Converted = ReadWindowText(file, TTextId::SummaryConverted);
   FMsgSummary.Failed = ReadWindowText(file, TTextId::SummaryFailed);
   FMsgSummary.Skipped = ReadWindowText(file, TTextId::SummarySkipped);

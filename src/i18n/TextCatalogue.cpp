@@ -125,6 +125,7 @@ std::array<TTextRow, kTextCount> BuildCatalogue() {
        "… und %1 weitere"},
       {63, "OutputExistsReason", kMain, "OutputExistsReason", kMain, "OutputExistsReason", "Zieldatei vorhanden",
        "Zieldatei vorhanden"},
+      {64, "SummaryOneFile", kMain, "SummaryOneFile", kMain, "SummaryOneFile", "1 Datei", "1 Datei"},
   }};
 }
 

@@ -77,9 +77,11 @@ enum class TTextId : int {
   FailedFilesBox,
   MoreFailedFiles,
   OutputExistsReason,
+  SummaryOneFile,
 };
 
-inline constexpr std::size_t kTextCount = 64;
+// Follows the last id, so that a new text cannot be forgotten here.
+inline constexpr std::size_t kTextCount = static_cast<std::size_t>(TTextId::SummaryOneFile) + 1;
 
 // One translatable text. The editor reads and writes `Section`/`Key`; the
 // window that shows the text reads `WindowSection`/`WindowKey`. Both pairs

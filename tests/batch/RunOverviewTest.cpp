@@ -215,13 +215,17 @@ TEST(RunSummary, NamesEveryOutcomeThatHappened) {
       {{5, 2, 0, 0, 3, 65s}, "5 Dateien: 2 konvertiert, 3 abgebrochen, 1:05"},
       {{10, 4, 3, 2, 1, 3723s}, "10 Dateien: 4 konvertiert, 3 fehlgeschlagen, 2 übersprungen, 1 abgebrochen, 1:02:03"},
       {{2, 0, 0, 2, 0, 0s}, "2 Dateien: 0 konvertiert, 2 übersprungen, 0:00"},
+      // One file takes the singular.
+      {{1, 1, 0, 0, 0, 3s}, "1 Datei: 1 konvertiert, 0:03"},
+      {{1, 0, 1, 0, 0, 3s}, "1 Datei: 0 konvertiert, 1 fehlgeschlagen, 0:03"},
   };
   for (const TCase& c : cases) EXPECT_EQ(RunSummary(c.Counts, TSummaryTexts{}), c.Summary);
 }
 
 TEST(RunSummary, TakesTranslatedTexts) {
-  const TSummaryTexts english{"%1 files", "%1 converted", "%1 failed", "%1 skipped", "%1 cancelled"};
+  const TSummaryTexts english{"%1 files", "%1 converted", "%1 failed", "%1 skipped", "%1 cancelled", "1 file"};
   EXPECT_EQ(RunSummary({7, 3, 2, 1, 1, 75s}, english), "7 files: 3 converted, 2 failed, 1 skipped, 1 cancelled, 1:15");
+  EXPECT_EQ(RunSummary({1, 1, 0, 0, 0, 75s}, english), "1 file: 1 converted, 1:15");
   // A translation may put the number elsewhere, or leave it out.
   const TSummaryTexts odd{"Files (%1)", "converted: %1", "%1 failed", "%1 skipped", "cancelled"};
   EXPECT_EQ(RunSummary({4, 2, 0, 0, 2, 5s}, odd), "Files (4): converted: 2, cancelled, 0:05");

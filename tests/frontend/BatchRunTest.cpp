@@ -435,7 +435,7 @@ void BatchRunTest::missingOutputFolder() {
   if (runs) {
     QCOMPARE(bench.Calls(), (std::vector<Lines>{TBench::Argv(a, folder + "a_48-24.wav")}));
     QVERIFY(bench.ListEntries().empty());
-    QCOMPARE(bench.Summary(), std::string("1 Dateien: 1 konvertiert"));
+    QCOMPARE(bench.Summary(), std::string("1 Datei: 1 konvertiert"));
   } else {
     QVERIFY(bench.Calls().empty());
     QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
@@ -689,7 +689,7 @@ void BatchRunTest::unstartableConverterIsReportedAndControlsRestored() {
   QCOMPARE(bench.ListEntries(), (std::vector<std::string>{a}));
   // Nothing is being converted any more, so no file is named there; the
   // file whose converter did not start counts as failed.
-  QCOMPARE(bench.Summary(), std::string("1 Dateien: 0 konvertiert, 1 fehlgeschlagen"));
+  QCOMPARE(bench.Summary(), std::string("1 Datei: 0 konvertiert, 1 fehlgeschlagen"));
   bench.CheckIdle();
 
   // Nothing of the failed run is left in the way of the next one.

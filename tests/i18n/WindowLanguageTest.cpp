@@ -70,6 +70,7 @@ std::vector<TCaption> MainWindowCaptions() {
       {"ProgressCount", [](const TMainForm& f) { return Message(f, TTextId::ProgressCount); }},
       {"ProgressTimeLeft", [](const TMainForm& f) { return Message(f, TTextId::ProgressTimeLeft); }},
       {"SummaryFiles", [](const TMainForm& f) { return Message(f, TTextId::SummaryFiles); }},
+      {"SummaryOneFile", [](const TMainForm& f) { return Message(f, TTextId::SummaryOneFile); }},
       {"SummaryConverted", [](const TMainForm& f) { return Message(f, TTextId::SummaryConverted); }},
       {"SummaryFailed", [](const TMainForm& f) { return Message(f, TTextId::SummaryFailed); }},
       {"SummarySkipped", [](const TMainForm& f) { return Message(f, TTextId::SummarySkipped); }},
