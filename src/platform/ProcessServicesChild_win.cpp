@@ -11,8 +11,8 @@ namespace ratemill::platform {
 
 namespace {
 
-// Children whose object still exists. Windows keeps no ended child around
-// once its handle is closed, so a child counts as collected when it goes.
+// Children started and not seen to end yet, by the watching thread or by the
+// background wait of an object that went first.
 std::mutex gUncollectedLock;
 std::condition_variable gAllCollected;
 std::size_t gUncollected = 0;
@@ -49,7 +49,21 @@ TChildProcess::TChildProcess(std::intptr_t id, TOsHandle waitHandle) : FId(id), 
 }
 
 TChildProcess::~TChildProcess() {
-  if (!FCollected.load()) CountCollected();
+  if (FCollected.load()) return;
+  // Nobody saw the end of a child that is still running. Windows keeps no
+  // ended process around, but "every child collected" must still mean that
+  // each has ended, as on POSIX: a thread of its own waits for the end.
+  HANDLE process = reinterpret_cast<HANDLE>(FWaitHandle.Release());
+  try {
+    std::thread([process] {
+      ::WaitForSingleObject(process, INFINITE);
+      ::CloseHandle(process);
+      CountCollected();
+    }).detach();
+  } catch (...) {
+    ::CloseHandle(process);
+    CountCollected();
+  }
 }
 
 void TChildProcess::WaitForInputIdle() { ::WaitForInputIdle(AsHandle(FWaitHandle), INFINITE); }
