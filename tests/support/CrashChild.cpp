@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
   const void* image = child::ImageBase();
   PrintWhere("RatemillCrashChildSegfault", reinterpret_cast<const void*>(&RatemillCrashChildSegfault), image);
   PrintWhere("RatemillCrashChildThrow", reinterpret_cast<const void*>(&RatemillCrashChildThrow), image);
+  PrintWhere("RatemillCrashChildTerminate", reinterpret_cast<const void*>(&RatemillCrashChildTerminate), image);
   PrintWhere("RatemillCrashChildThrowFromMain", reinterpret_cast<const void*>(&RatemillCrashChildThrowFromMain), image);
   std::fflush(stdout);
 
