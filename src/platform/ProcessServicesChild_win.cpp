@@ -89,8 +89,15 @@ void TChildProcess::Terminate(std::chrono::milliseconds grace) {
   // runs on a hidden one of its own. A child with windows is asked to close
   // them and gets the grace time; one without any has nobody to ask, and
   // waiting would only delay its end, so it is ended at once.
+  //
+  // Only a program with a message queue can have windows, and a console
+  // program counts as having none. The system tells that without touching a
+  // desktop; looking through the windows does touch one, and under Wine that
+  // starts a desktop process which inherits our standard output and error
+  // and keeps them open long after we have ended.
   TCloseRequest request{static_cast<DWORD>(FId), false};
-  ::EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
+  if (::WaitForInputIdle(process, 0) != WAIT_FAILED)
+    ::EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
   if (!request.Asked || grace.count() <= 0) {
     ::TerminateProcess(process, kForcedExitCode);
     return;
