@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
       }
       WriteText(TStream::Output, chunk);
     } else if (Starts(a, "grandchild:", v)) {
-      child::LeaveGrandchild(argv[0], v);
+      child::LeaveGrandchild(v);
     } else if (Starts(a, "exit:", v)) {
       std::_Exit(std::atoi(v.c_str()));
     } else if (Starts(a, "env:", v)) {

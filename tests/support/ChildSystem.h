@@ -18,9 +18,9 @@ void WriteAll(TStream stream, const char* data, std::size_t size);
 void WaitOnGate(const std::string& gate);
 
 // Leaves a grandchild behind that holds our standard output and error, waits
-// on `gate`, writes "late\n" and ends. `self` is this program's path. Ends
-// the child with exit code 5 when it cannot be started.
-void LeaveGrandchild(const std::string& self, const std::string& gate);
+// on `gate`, writes "late\n" and ends. Ends the child with exit code 5 when
+// it cannot be started.
+void LeaveGrandchild(const std::string& gate);
 
 // The working folder as the system names it.
 std::string CurrentFolder();

@@ -36,7 +36,7 @@ void WaitOnGate(const std::string& gate) {
   ::close(fd);
 }
 
-void LeaveGrandchild(const std::string&, const std::string& gate) {
+void LeaveGrandchild(const std::string& gate) {
   const pid_t pid = ::fork();
   if (pid < 0) std::_Exit(5);
   if (pid == 0) {

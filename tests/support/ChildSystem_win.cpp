@@ -30,7 +30,7 @@ void WaitOnGate(const std::string& gate) {
 // The grandchild is this program again, told to wait and then write; it gets
 // our standard handles, which were inherited and so can be handed on. The
 // program is named by the system: our argv[0] may be anything.
-void LeaveGrandchild(const std::string&, const std::string& gate) {
+void LeaveGrandchild(const std::string& gate) {
   char self[MAX_PATH * 4];
   const DWORD selfSize = ::GetModuleFileNameA(nullptr, self, sizeof self);
   if (selfSize == 0 || selfSize >= sizeof self) std::_Exit(5);
