@@ -31,7 +31,13 @@ class TReportPipe {
   bool IsOpen() const { return FPipe != INVALID_HANDLE_VALUE; }
   const std::string& Name() const { return FName; }
   std::string ReadAll() {
-    if (!::ConnectNamedPipe(FPipe, nullptr) && ::GetLastError() != ERROR_PIPE_CONNECTED) return "(no connection)";
+    // A program quick enough may have connected, or even written and closed
+    // its end, before we wait for it; what it wrote is still there to read.
+    if (!::ConnectNamedPipe(FPipe, nullptr)) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_PIPE_CONNECTED && error != ERROR_NO_DATA)
+        return "(no connection: " + std::to_string(error) + ")";
+    }
     std::string text;
     char buffer[4096];
     DWORD n = 0;
