@@ -193,7 +193,9 @@ void WriteReport(const char* type, const EXCEPTION_RECORD* record, DWORD thread)
   WriteText(file, "\nAktuelle Quelldatei: -\nStack:\n");
   void* frames[62];
   const USHORT count = ::RtlCaptureStackBackTrace(0, 62, frames, nullptr);
-  for (USHORT i = 0; i < count; ++i) WriteFrame(file, frames[i]);
+  // Some systems (Wine) walk on past the outermost frame; a null return
+  // address marks the end of the stack, and what follows it is no frame.
+  for (USHORT i = 0; i < count && frames[i] != nullptr; ++i) WriteFrame(file, frames[i]);
   WriteSettings(file);
   WriteText(file, "\n");
   ::FlushFileBuffers(file);

@@ -81,7 +81,8 @@ std::string CaptureStackTrace() {
   // Frame 0 is this function itself.
   const USHORT count = ::RtlCaptureStackBackTrace(1, 62, frames, nullptr);
   std::string trace;
-  for (USHORT i = 0; i < count; ++i) {
+  // As in the fatal handler: a null return address ends the stack.
+  for (USHORT i = 0; i < count && frames[i] != nullptr; ++i) {
     // Module and offset in the form the fatal handler writes; a program
     // built with MinGW carries no names the system could look up.
     HMODULE module = nullptr;

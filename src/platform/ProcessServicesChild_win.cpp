@@ -11,8 +11,8 @@ namespace ratemill::platform {
 
 namespace {
 
-// Children whose object still exists. Windows keeps no ended child around
-// once its handle is closed, so a child counts as collected when it goes.
+// Children started and not seen to end yet, by the watching thread or by the
+// background wait of an object that went first.
 std::mutex gUncollectedLock;
 std::condition_variable gAllCollected;
 std::size_t gUncollected = 0;
@@ -49,7 +49,21 @@ TChildProcess::TChildProcess(std::intptr_t id, TOsHandle waitHandle) : FId(id), 
 }
 
 TChildProcess::~TChildProcess() {
-  if (!FCollected.load()) CountCollected();
+  if (FCollected.load()) return;
+  // Nobody saw the end of a child that is still running. Windows keeps no
+  // ended process around, but "every child collected" must still mean that
+  // each has ended, as on POSIX: a thread of its own waits for the end.
+  HANDLE process = reinterpret_cast<HANDLE>(FWaitHandle.Release());
+  try {
+    std::thread([process] {
+      ::WaitForSingleObject(process, INFINITE);
+      ::CloseHandle(process);
+      CountCollected();
+    }).detach();
+  } catch (...) {
+    ::CloseHandle(process);
+    CountCollected();
+  }
 }
 
 void TChildProcess::WaitForInputIdle() { ::WaitForInputIdle(AsHandle(FWaitHandle), INFINITE); }
@@ -78,8 +92,15 @@ void TChildProcess::Terminate(std::chrono::milliseconds grace) {
   // runs on a hidden one of its own. A child with windows is asked to close
   // them and gets the grace time; one without any has nobody to ask, and
   // waiting would only delay its end, so it is ended at once.
+  //
+  // Only a program with a message queue can have windows, and a console
+  // program counts as having none. The system tells that without touching a
+  // desktop; looking through the windows does touch one, and under Wine that
+  // starts a desktop process which inherits our standard output and error
+  // and keeps them open long after we have ended.
   TCloseRequest request{static_cast<DWORD>(FId), false};
-  ::EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
+  if (::WaitForInputIdle(process, 0) != WAIT_FAILED)
+    ::EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
   if (!request.Asked || grace.count() <= 0) {
     ::TerminateProcess(process, kForcedExitCode);
     return;

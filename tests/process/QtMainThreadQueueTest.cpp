@@ -1,18 +1,16 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTest>
 #include <atomic>
 #include <cstdio>
 #include <future>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ChildControl.h"
 #include "TempDir.h"
 #include "platform/ErrorHandling.h"
 #include "platform/qt/QtMainThreadQueue.h"
@@ -103,7 +101,7 @@ class TQtMainThreadQueueTest : public QObject {
 
   void aRunnerOnTheLoopGetsManySmallWritesInOrderExactlyOnce() {
     // Bursts of one-token writes, each followed by the child waiting on a
-    // FIFO: only notices can bring a burst's bytes, so one left unannounced
+    // gate: only notices can bring a burst's bytes, so one left unannounced
     // would keep the loop waiting here. The handler yields so that the read
     // thread appends while a drain is under way.
     ratemill::test::TTempDir temp;
@@ -111,7 +109,7 @@ class TQtMainThreadQueueTest : public QObject {
     ratemill::TProcessRunner runner(queue);
     std::string commandLine = "child", expected;
     std::vector<std::size_t> after;
-    std::vector<std::string> gates;
+    std::vector<std::unique_ptr<ratemill::test::TChildGate>> gates;
     char token[16];
     for (int b = 0; b < 3; ++b) {
       for (int t = 0; t < 200; ++t) {
@@ -120,9 +118,8 @@ class TQtMainThreadQueueTest : public QObject {
         expected += token;
       }
       after.push_back(expected.size());
-      gates.push_back(temp / ("burst" + std::to_string(b)));
-      QCOMPARE(::mkfifo(gates.back().c_str(), 0600), 0);
-      commandLine += " wait:" + gates.back();
+      gates.push_back(std::make_unique<ratemill::test::TChildGate>(temp / ("burst" + std::to_string(b))));
+      commandLine += " wait:" + gates.back()->Path();
     }
     std::string raw;
     bool ended = false;
@@ -138,10 +135,7 @@ class TQtMainThreadQueueTest : public QObject {
     for (std::size_t b = 0; b < gates.size(); ++b) {
       WaitUntil([&] { return raw.size() >= after[b]; });
       QCOMPARE(raw, expected.substr(0, after[b]));
-      const int fd = ::open(gates[b].c_str(), O_WRONLY | O_CLOEXEC);
-      QVERIFY(fd >= 0);
-      QCOMPARE(::write(fd, "x", 1), ssize_t{1});
-      ::close(fd);
+      gates[b]->Release();
     }
     WaitUntil([&] { return ended; });
     QCOMPARE(raw, expected);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "ChildControl.h"
 #include "TempDir.h"
 #include "WavFixture.h"
 #include "platform/CommandLine.h"
@@ -115,6 +117,77 @@ TEST(WinRunnerStart, MissingProgramIsReportedByRun) {
   runner.SetConsoleOptions({O::coRedirect, O::coSeparateError});
   EXPECT_THROW(runner.Run(), platform::ESystemError);
   EXPECT_EQ(runner.State(), TRunnerState::rsReady);
+}
+
+// Ending a child on Windows: there is no polite signal for a console program
+// without a window (a Ctrl+Break reaches only processes on our own console,
+// and the converter runs on a hidden one of its own), so such a child is
+// ended at once, whatever the grace, with exit code 1. A child whose end has
+// already come keeps its own exit code.
+class WinTermination : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Runner.SetApplicationName(RATEMILL_TEST_CHILD);
+    Runner.SetConsoleOptions({O::coRedirect, O::coSeparateError});
+    Runner.SetOnRawRead([this](TProcessRunner&, const std::string& s) { Output += s; });
+    Runner.SetOnTerminate([this](TProcessRunner&, std::uint32_t code) { Ends.push_back(code); });
+  }
+  void TearDown() override { platform::WaitForChildrenCollected(); }
+
+  void PumpUntilReady() {
+    Queue.ProcessUntil([this] { return Runner.State() != TRunnerState::rsWaiting; });
+  }
+
+  test::TTempDir Temp;
+  platform::TPlainMainThreadQueue Queue;
+  TProcessRunner Runner{Queue};
+  std::string Output;
+  std::vector<std::uint32_t> Ends;
+};
+
+TEST_F(WinTermination, AConsoleChildThatWaitsForeverEndsAtOnceDespiteALongGrace) {
+  // The gate is never released: only the termination can end this child, and
+  // a grace that were waited out would outlast the test's time limit.
+  const test::TChildGate gate(Temp / "never");
+  Runner.SetCommandLine("child out:started \"wait:" + gate.Path() + "\" out:released");
+  Runner.Run();
+  Queue.ProcessUntil([this] { return Output == "started"; });
+  const std::uint32_t pid = Runner.ProcessId();
+  ASSERT_NE(Runner.Process(), nullptr);
+  Runner.Process()->Terminate(std::chrono::hours(1));
+  PumpUntilReady();
+  EXPECT_EQ(Ends, std::vector<std::uint32_t>{1});
+  EXPECT_EQ(Output, "started");
+  EXPECT_TRUE(test::ProcessEnded(pid));
+}
+
+TEST_F(WinTermination, AChildThatHasAlreadyEndedKeepsItsExitCode) {
+  Runner.SetCommandLine("child out:done exit:7");
+  Runner.Run();
+  // Both readers and the watcher have seen the end; the run is not completed.
+  Queue.WaitForHandOvers(3);
+  ASSERT_NE(Runner.Process(), nullptr);
+  Runner.Process()->Terminate(std::chrono::milliseconds(0));
+  PumpUntilReady();
+  EXPECT_EQ(Ends, std::vector<std::uint32_t>{7});
+  EXPECT_EQ(Output, "done");
+}
+
+TEST_F(WinTermination, AGrandchildHoldingThePipeOutlivesTheEndedChild) {
+  // Only the child is ended; what it started goes on, as with TerminateProcess
+  // anywhere, and keeps the run waiting until it lets go of the pipe.
+  const test::TChildGate child(Temp / "child");
+  const test::TChildGate grandchild(Temp / "grandchild");
+  Runner.SetCommandLine("child \"grandchild:" + grandchild.Path() + "\" out:started \"wait:" + child.Path() + "\"");
+  Runner.Run();
+  Queue.ProcessUntil([this] { return Output == "started"; });
+  Runner.Process()->Terminate(std::chrono::hours(1));
+  Queue.ProcessUntil([this] { return Runner.PendingCompletions() == 2; });  // the watcher's is in
+  EXPECT_EQ(Runner.State(), TRunnerState::rsWaiting);
+  grandchild.Release();
+  PumpUntilReady();
+  EXPECT_EQ(Ends, std::vector<std::uint32_t>{1});
+  EXPECT_EQ(Output, "startedlate\n");
 }
 
 }  // namespace

@@ -3,23 +3,22 @@
 //   out:TEXT  err:TEXT      write TEXT to stdout / stderr in one write; escapes
 //                           \r \n \b \t \0 \a \\ and \xHH
 //   sleep:MS                pause
-//   wait:FIFO               block until one byte can be read from FIFO
+//   wait:GATE               block until the test releases GATE (ChildGate.h)
 //   flood:out:N flood:err:N write N bytes of 80-byte lines as fast as possible
 //   count:out:N             write N eight-byte tokens "%07X." (0, 1, 2, ...)
-//   grandchild:FIFO         leave a grandchild holding our stdout and stderr;
-//                           it waits on FIFO, writes "late\n" and exits
+//   grandchild:GATE         leave a grandchild holding our stdout and stderr;
+//                           it waits on GATE, writes "late\n" and exits
 //   exit:N                  exit at once with code N
+//   die:N                   end at once as if killed by signal N (EndBySignal.h)
 //   env:NAME                print "NAME=value" or "NAME unset"
-//   cwd  args  fds  nice    print the folder, each argv entry as [arg], the
-//                           open descriptors above 2, the nice value
-// Arguments it does not know are ignored, so argv[0] may be anything.
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/types.h>
-#include <unistd.h>
-
-#include <cerrno>
+//   cwd  args  fds          print the folder, each argv entry as [arg], the
+//                           open descriptors or handles besides the standard
+//                           ones, as "fds:" followed by the list
+//   priority                print "priority:" and the scheduling priority
+//   read:HANDLE             print "read:" and what the inherited file HANDLE
+//                           holds at its start (nothing when it is not open)
+// Arguments it does not know are ignored, so argv[0] may be anything. What
+// differs between systems lives in ChildSystem_*.cpp.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,21 +27,14 @@
 #include <thread>
 #include <vector>
 
+#include "ChildSystem.h"
+#include "EndBySignal.h"
+
 namespace {
 
-void WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      std::_Exit(3);
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-}
+using ratemill::test::child::TStream;
 
-void WriteText(int fd, const std::string& s) { WriteAll(fd, s.data(), s.size()); }
+void WriteText(TStream stream, const std::string& s) { ratemill::test::child::WriteAll(stream, s.data(), s.size()); }
 
 std::string Unescape(const std::string& s) {
   std::string out;
@@ -69,15 +61,6 @@ std::string Unescape(const std::string& s) {
   return out;
 }
 
-void WaitOnFifo(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) std::_Exit(4);
-  char c;
-  while (::read(fd, &c, 1) < 0 && errno == EINTR) {
-  }
-  ::close(fd);
-}
-
 bool Starts(const std::string& s, const char* prefix, std::string& rest) {
   const std::size_t n = std::strlen(prefix);
   if (s.compare(0, n, prefix) != 0) return false;
@@ -88,25 +71,26 @@ bool Starts(const std::string& s, const char* prefix, std::string& rest) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  namespace child = ratemill::test::child;
   for (int i = 0; i < argc; ++i) {
     const std::string a = argv[i];
     std::string v;
     if (Starts(a, "out:", v)) {
-      WriteText(1, Unescape(v));
+      WriteText(TStream::Output, Unescape(v));
     } else if (Starts(a, "err:", v)) {
-      WriteText(2, Unescape(v));
+      WriteText(TStream::Error, Unescape(v));
     } else if (Starts(a, "sleep:", v)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(v.c_str())));
     } else if (Starts(a, "wait:", v)) {
-      WaitOnFifo(v);
+      child::WaitOnGate(v);
     } else if (Starts(a, "flood:", v)) {
-      const int fd = v.compare(0, 4, "err:") == 0 ? 2 : 1;
+      const TStream stream = v.compare(0, 4, "err:") == 0 ? TStream::Error : TStream::Output;
       unsigned long long left = std::strtoull(v.c_str() + 4, nullptr, 10);
       std::vector<char> chunk(1 << 16, 'x');
       for (std::size_t at = 79; at < chunk.size(); at += 80) chunk[at] = '\n';
       while (left > 0) {
         const std::size_t n = left < chunk.size() ? static_cast<std::size_t>(left) : chunk.size();
-        WriteAll(fd, chunk.data(), n);
+        child::WriteAll(stream, chunk.data(), n);
         left -= n;
       }
     } else if (Starts(a, "count:out:", v)) {
@@ -117,43 +101,30 @@ int main(int argc, char** argv) {
         std::snprintf(token, sizeof token, "%07llX.", t);
         chunk.append(token, 8);
         if (chunk.size() >= (1 << 16)) {
-          WriteText(1, chunk);
+          WriteText(TStream::Output, chunk);
           chunk.clear();
         }
       }
-      WriteText(1, chunk);
+      WriteText(TStream::Output, chunk);
     } else if (Starts(a, "grandchild:", v)) {
-      const pid_t pid = ::fork();
-      if (pid < 0) return 5;
-      if (pid == 0) {
-        WaitOnFifo(v);
-        WriteText(1, "late\n");
-        std::_Exit(0);
-      }
+      child::LeaveGrandchild(v);
     } else if (Starts(a, "exit:", v)) {
       std::_Exit(std::atoi(v.c_str()));
+    } else if (Starts(a, "die:", v)) {
+      ratemill::test::EndBySignal(std::atoi(v.c_str()));
     } else if (Starts(a, "env:", v)) {
       const char* value = std::getenv(v.c_str());
-      WriteText(1, value ? v + "=" + value + "\n" : v + " unset\n");
+      WriteText(TStream::Output, value ? v + "=" + value + "\n" : v + " unset\n");
+    } else if (Starts(a, "read:", v)) {
+      WriteText(TStream::Output, "read:" + child::ReadInherited(v) + "\n");
     } else if (a == "cwd") {
-      char buffer[4096];
-      WriteText(1, std::string(::getcwd(buffer, sizeof buffer) ? buffer : "?") + "\n");
+      WriteText(TStream::Output, child::CurrentFolder() + "\n");
     } else if (a == "args") {
-      for (int j = 0; j < argc; ++j) WriteText(1, std::string("[") + argv[j] + "]\n");
+      for (int j = 0; j < argc; ++j) WriteText(TStream::Output, std::string("[") + argv[j] + "]\n");
     } else if (a == "fds") {
-      DIR* dir = ::opendir("/proc/self/fd");
-      const int own = dir ? ::dirfd(dir) : -1;
-      std::string list;
-      while (dirent* e = dir ? ::readdir(dir) : nullptr) {
-        if (e->d_name[0] == '.') continue;
-        const int fd = std::atoi(e->d_name);
-        if (fd > 2 && fd != own) list += std::to_string(fd) + " ";
-      }
-      if (dir) ::closedir(dir);
-      WriteText(1, "fds:" + list + "\n");
-    } else if (a == "nice") {
-      errno = 0;
-      WriteText(1, "nice:" + std::to_string(::getpriority(PRIO_PROCESS, 0)) + "\n");
+      WriteText(TStream::Output, "fds:" + child::InheritedHandles() + "\n");
+    } else if (a == "priority") {
+      WriteText(TStream::Output, "priority:" + child::Priority() + "\n");
     }
   }
   return 0;

@@ -3,27 +3,26 @@
 //   ratemill_test_crash_child PENDING SETTINGS MODE
 // PENDING is the pending-report file, SETTINGS the settings file to quote,
 // MODE one of:
-//   segv       write through a null pointer (SIGSEGV)
+//   segv       write through a null pointer (SIGSEGV; an access violation
+//              on Windows)
 //   terminate  let an error escape a noexcept function (std::terminate)
+//   throw      let an error escape main, where nobody catches it
 //   exit       end normally with 0, leaving no report
 // The crashing functions have external names, so that the program's exported
 // symbols name them in the stack trace.
 //
-// Without arguments it stands in for a restarted program instead: it writes
-// its working folder, whether it leads a session of its own, and its open
-// descriptors above 2 into the FIFO named by RATEMILL_CRASH_CHILD_REPORT.
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <string>
-
+// Before the crash it prints where its crashing functions lie, as
+// "NAME +0xOFFSET" lines relative to its own image, so that a test can find
+// them in a report that carries addresses only.
+//
+// With at most one argument it stands in for a restarted program instead
+// (CrashChild_*.cpp): it writes its working folder and what it inherited into
+// the FIFO or pipe named by RATEMILL_CRASH_CHILD_REPORT.
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
+#include "CrashChild.h"
 #include "crash/FatalHandler.h"
 
 // Read through `volatile`, so the compiler cannot see the null pointer and
@@ -44,42 +43,27 @@ extern "C" [[gnu::noinline]] void RatemillCrashChildTerminate() noexcept {
   std::puts("not reached");
 }
 
+[[gnu::noinline]] void RatemillCrashChildThrowFromMain() { throw std::runtime_error("Niemand fängt das"); }
+
 namespace {
 
-int ReportHowIWasStarted() {
-  const char* report = std::getenv("RATEMILL_CRASH_CHILD_REPORT");
-  if (!report) return 2;
-  std::string text;
-  char folder[4096];
-  text += ::getcwd(folder, sizeof folder) ? folder : "?";
-  text += ::getsid(0) == ::getpid() ? "\nsession leader\n" : "\nin the starter's session\n";
-  // Listed before the report is opened, so that it does not list itself.
-  if (DIR* fds = ::opendir("/proc/self/fd")) {
-    const int listing = ::dirfd(fds);
-    while (const dirent* entry = ::readdir(fds)) {
-      const int fd = std::atoi(entry->d_name);
-      if (entry->d_name[0] != '.' && fd > 2 && fd != listing) text += "fd " + std::to_string(fd) + "\n";
-    }
-    ::closedir(fds);
-  }
-  const int out = ::open(report, O_WRONLY | O_CLOEXEC);
-  if (out < 0) return 3;
-  const bool written = ::write(out, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ::close(out);
-  return written ? 0 : 3;
+void PrintWhere(const char* name, const void* function, const void* image) {
+  std::printf(
+      "%s +0x%llx\n", name,
+      static_cast<unsigned long long>(reinterpret_cast<const char*>(function) - reinterpret_cast<const char*>(image)));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 1) return ReportHowIWasStarted();
+  namespace child = ratemill::test::crash_child;
+  if (argc <= 2) return child::ReportHowIWasStarted(argc, argv);
   if (argc != 4) {
-    std::fprintf(stderr, "usage: %s PENDING SETTINGS segv|terminate|exit\n", argv[0]);
+    std::fprintf(stderr, "usage: %s PENDING SETTINGS segv|terminate|throw|exit\n", argv[0]);
     return 2;
   }
-  // The crash is the test's subject; a core file in its folder is not.
-  const struct rlimit noCore = {0, 0};
-  ::setrlimit(RLIMIT_CORE, &noCore);
+  // The crash is the test's subject; a core file or dialog of it is not.
+  child::SuppressCrashLeftovers();
 
   ratemill::crash::TFatalReportSetup setup;
   setup.PendingReportFile = argv[1];
@@ -89,7 +73,15 @@ int main(int argc, char** argv) {
   setup.ToolkitVersion = "keine";
   ratemill::crash::InstallFatalHandler(setup);
 
+  const void* image = child::ImageBase();
+  PrintWhere("RatemillCrashChildSegfault", reinterpret_cast<const void*>(&RatemillCrashChildSegfault), image);
+  PrintWhere("RatemillCrashChildThrow", reinterpret_cast<const void*>(&RatemillCrashChildThrow), image);
+  PrintWhere("RatemillCrashChildTerminate", reinterpret_cast<const void*>(&RatemillCrashChildTerminate), image);
+  PrintWhere("RatemillCrashChildThrowFromMain", reinterpret_cast<const void*>(&RatemillCrashChildThrowFromMain), image);
+  std::fflush(stdout);
+
   if (std::strcmp(argv[3], "segv") == 0) RatemillCrashChildSegfault();
   if (std::strcmp(argv[3], "terminate") == 0) RatemillCrashChildTerminate();
+  if (std::strcmp(argv[3], "throw") == 0) RatemillCrashChildThrowFromMain();
   return 0;
 }
