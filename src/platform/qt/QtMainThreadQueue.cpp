@@ -1,9 +1,11 @@
 #include "platform/qt/QtMainThreadQueue.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
+#include <QThread>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -71,6 +73,14 @@ class TReceiver : public QObject {
     } catch (...) {
       HandleException(std::current_exception(), FState->Sender);
     }
+    // An owner that sleeps in processEvents(WaitForMoreEvents) until a notice
+    // has changed its state must get back to look at it. Qt's Windows and
+    // plain Unix dispatchers deliver posted events at the start of such a
+    // call and then wait for the next system message: a notice whose own
+    // wake-up was used up by the pass before would leave the owner asleep
+    // with its work done. Waking the dispatcher ends that wait after the
+    // messages already queued, so nothing else is held back.
+    if (QAbstractEventDispatcher* dispatcher = thread()->eventDispatcher()) dispatcher->wakeUp();
     return true;  // the event's destructor releases a hand-over's caller
   }
 
