@@ -1,5 +1,7 @@
 #include "files/UriList.h"
 
+#include "platform/FileSystem.h"
+
 namespace ratemill {
 namespace {
 
@@ -67,7 +69,7 @@ std::vector<std::string> LocalPathsOfUriList(std::string_view uriList) {
     if (line.empty() || line.front() == '#') continue;
     const std::string_view encoded = EncodedLocalPath(line);
     if (encoded.empty()) continue;
-    std::string path = PercentDecode(encoded);
+    std::string path = platform::LocalPathOfFileUriPath(PercentDecode(encoded));
     // No file name holds a NUL; the system would read such a path only up
     // to it and find another file.
     if (path.find('\0') == std::string::npos) paths.push_back(std::move(path));

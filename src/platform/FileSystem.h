@@ -13,6 +13,11 @@ extern const char PathDelim;
 // Windows also '/', which the system and Qt's dialogs use there as well.
 extern const char PathDelimiters[];
 
+// The local path that the decoded path of a "file:" URI names: the same on
+// POSIX; on Windows a path that starts with a drive ("/C:/a/b.wav") is that
+// drive's path in the system's spelling ("C:\\a\\b.wav").
+std::string LocalPathOfFileUriPath(const std::string& uriPath);
+
 bool FileExists(const std::string& path);       // a file, not a folder
 bool DirectoryExists(const std::string& path);  // a folder
 // Creates the folder with all missing parents; false when it could not.

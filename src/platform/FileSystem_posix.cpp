@@ -20,6 +20,8 @@ namespace ratemill::platform {
 const char PathDelim = '/';
 const char PathDelimiters[] = "/";
 
+std::string LocalPathOfFileUriPath(const std::string& uriPath) { return uriPath; }
+
 namespace {
 
 // Owns one file descriptor and closes it when it goes.

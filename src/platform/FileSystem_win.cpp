@@ -14,6 +14,20 @@ namespace ratemill::platform {
 const char PathDelim = '\\';
 const char PathDelimiters[] = "\\/";
 
+std::string LocalPathOfFileUriPath(const std::string& uriPath) {
+  // A URI's path always begins with '/', also before a drive letter, where
+  // Windows would take it for the root of the current drive.
+  const bool drive = uriPath.size() >= 3 && uriPath[0] == '/' &&
+                     ((uriPath[1] >= 'A' && uriPath[1] <= 'Z') || (uriPath[1] >= 'a' && uriPath[1] <= 'z')) &&
+                     uriPath[2] == ':';
+  if (!drive) return uriPath;
+  std::string path = uriPath.substr(1);
+  for (char& c : path) {
+    if (c == '/') c = PathDelim;
+  }
+  return path;
+}
+
 namespace {
 
 // Owns one file handle and closes it when it goes.

@@ -21,9 +21,18 @@ using namespace ratemill;
 
 namespace {
 
-// "<tmp>" in a table entry stands for the test's own folder (ending with '/').
+// The name of an odd file that must reach the list unchanged: one with a line
+// break where the system allows it, else one of letters beyond ASCII.
+constexpr const char* kOddName = RATEMILL_TEST_NAMES_HOLD_LINE_BREAKS ? "line\nbreak.wav" : "Grüße 中.wav";
+
+// "<tmp>" in a table entry stands for the test's own folder (ending with its
+// delimiter), "<odd>" for the odd file's name. Below the test's folder the
+// table delimits with '/', which stands for the system's delimiter.
 QString Expand(const QString& text, const test::TTempDir& dir) {
-  return QString(text).replace("<tmp>", QString::fromStdString(dir.Path()));
+  if (!text.startsWith("<tmp>")) return text;
+  const QChar delimiter(static_cast<char16_t>(std::filesystem::path::preferred_separator));
+  QString below = text.mid(5).replace('/', delimiter).replace("<odd>", QString::fromUtf8(kOddName));
+  return QString::fromStdString(dir.Path()) + below;
 }
 
 QStringList Expand(const QStringList& texts, const test::TTempDir& dir) {
@@ -45,14 +54,15 @@ void MakeFile(const test::TTempDir& dir, const std::string& relative) {
 }
 
 // A tree with the shapes that matter to the list: files at several depths, a
-// hidden folder, files that are not WAV files, an upper-case extension and a
-// file name holding a line break.
+// hidden folder, files that are not WAV files, an upper-case extension and the
+// odd file name.
 void MakeTree(const test::TTempDir& dir) {
   for (const char* relative :
        {"tree/a1.wav", "tree/a2.wav", "tree/notes.txt", "tree/B/b.wav", "tree/C/c.wav", "tree/C/D/d.wav",
-        "tree/.hidden/h.wav", "loose/x.wav", "loose/LOUD.WAV", "loose/readme.txt", "loose/line\nbreak.wav"}) {
+        "tree/.hidden/h.wav", "loose/x.wav", "loose/LOUD.WAV", "loose/readme.txt"}) {
     MakeFile(dir, relative);
   }
+  MakeFile(dir, std::string("loose/") + kOddName);
   std::filesystem::create_directories(dir / "empty/sub");
 }
 
@@ -175,9 +185,8 @@ void FileListTest::additionsFollowTheOldEntries_data() {
 
   const QStringList tree = {"<tmp>tree/a1.wav", "<tmp>tree/a2.wav", "<tmp>tree/B/b.wav", "<tmp>tree/C/c.wav",
                             "<tmp>tree/C/D/d.wav"};
-  const QStringList fileChoice = {"<tmp>loose/x.wav", "/m/02.wav", "<tmp>loose/line\nbreak.wav",
-                                  "<tmp>loose/readme.txt"};
-  QTest::newRow("files in the dialog's order, a listed one twice, a line break kept")
+  const QStringList fileChoice = {"<tmp>loose/x.wav", "/m/02.wav", "<tmp>loose/<odd>", "<tmp>loose/readme.txt"};
+  QTest::newRow("files in the dialog's order, a listed one twice, the odd name kept")
       << TButton::Open << fileChoice << fileChoice << true;
   QTest::newRow("folder tree, depth first, hidden folder skipped")
       << TButton::BatchAdd << QStringList{"<tmp>tree"} << tree << true;
@@ -186,9 +195,9 @@ void FileListTest::additionsFollowTheOldEntries_data() {
   QTest::newRow("folder tree without WAV files")
       << TButton::BatchAdd << QStringList{"<tmp>empty"} << QStringList{} << true;
   QTest::newRow("dropped files and folders in their order")
-      << TButton::FindFolder << QStringList{"<tmp>loose/LOUD.WAV", "<tmp>loose/readme.txt",      "<tmp>tree/C",
-                                            "<tmp>gone.wav",       "<tmp>loose/line\nbreak.wav", "<tmp>loose/x.wav"}
-      << QStringList{"<tmp>loose/LOUD.WAV", "<tmp>tree/C/c.wav", "<tmp>tree/C/D/d.wav", "<tmp>loose/line\nbreak.wav",
+      << TButton::FindFolder << QStringList{"<tmp>loose/LOUD.WAV", "<tmp>loose/readme.txt", "<tmp>tree/C",
+                                            "<tmp>gone.wav",       "<tmp>loose/<odd>",      "<tmp>loose/x.wav"}
+      << QStringList{"<tmp>loose/LOUD.WAV", "<tmp>tree/C/c.wav", "<tmp>tree/C/D/d.wav", "<tmp>loose/<odd>",
                      "<tmp>loose/x.wav"}
       << true;
   QTest::newRow("dropped nothing usable")
@@ -282,6 +291,7 @@ void FileListTest::oneFolderDialogRemembersTheLastChoice() {
   fixture.AddConverter();
   auto form = fixture.CreateMainForm();
   const std::string tmp = dir.Path();
+  const std::string tree = Expand("<tmp>tree/", dir).toStdString();
 
   struct TStep {
     TButton Button;
@@ -292,13 +302,13 @@ void FileListTest::oneFolderDialogRemembersTheLastChoice() {
   };
   const TStep steps[] = {
       {TButton::FindFolder, tmp + "out", "", tmp + "out", 0},
-      {TButton::BatchAdd, tmp + "tree/C", tmp + "out", tmp + "out", 2},
-      {TButton::FindFolder, std::nullopt, tmp + "tree/C", tmp + "out", 2},
-      {TButton::BatchAdd, std::nullopt, tmp + "tree/C", tmp + "out", 2},
-      {TButton::FindFolder, tmp + "tree/", tmp + "tree/C", tmp + "tree/", 2},
-      {TButton::BatchAdd, tmp + "tree/B", tmp + "tree/", tmp + "tree/", 3},
+      {TButton::BatchAdd, tree + "C", tmp + "out", tmp + "out", 2},
+      {TButton::FindFolder, std::nullopt, tree + "C", tmp + "out", 2},
+      {TButton::BatchAdd, std::nullopt, tree + "C", tmp + "out", 2},
+      {TButton::FindFolder, tree, tree + "C", tree, 2},
+      {TButton::BatchAdd, tree + "B", tree, tree, 3},
       // A folder without a file-system path empties the field.
-      {TButton::FindFolder, std::string(), tmp + "tree/B", "", 3},
+      {TButton::FindFolder, std::string(), tree + "B", "", 3},
       {TButton::FindFolder, tmp + "out", "", tmp + "out", 3},
   };
   for (std::size_t i = 0; i < std::size(steps); ++i) {

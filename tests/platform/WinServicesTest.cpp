@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "TempDir.h"
@@ -200,6 +201,19 @@ TEST(WinFileSystem, ReadOnlyFileIsRefusedAndKept) {
   }
   ::SetFileAttributesW(Native(path).c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadWholeFile(path), std::optional<std::string>("kept"));
+}
+
+// A dropped file's URI names a drive with a slash before it, which Windows
+// would read as the root of the current drive.
+TEST(WinFileSystem, FileUriPathsWithADriveBecomeThatDrivesPath) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/C:/Users/a b/x.wav", "C:\\Users\\a b\\x.wav"},
+      {"/d:/", "d:\\"},
+      {"/in/x.wav", "/in/x.wav"},  // no drive: left as it came
+      {"/1:/x.wav", "/1:/x.wav"},
+      {"/C", "/C"},
+  };
+  for (const auto& [uriPath, local] : cases) EXPECT_EQ(LocalPathOfFileUriPath(uriPath), local) << uriPath;
 }
 
 // The OEM conversion is the system's, character for character: checked
