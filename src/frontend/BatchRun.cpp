@@ -187,8 +187,11 @@ bool TMainForm::TBatchRun::Check() {
 
   std::string targetDirectory = F.TargetDirectory();
   if (!targetDirectory.empty()) {
-    if (targetDirectory.back() != platform::PathDelim) {
-      targetDirectory += platform::PathDelim;
+    // A folder typed with the other delimiter that Windows takes ends there
+    // already; only a folder without one gets the system's own.
+    if (const std::string withDelimiter = platform::IncludeTrailingPathDelimiter(targetDirectory);
+        withDelimiter != targetDirectory) {
+      targetDirectory = withDelimiter;
       F.SetTargetDirectory(targetDirectory);
     }
     if (!platform::DirectoryExists(targetDirectory)) {

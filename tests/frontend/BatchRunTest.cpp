@@ -148,18 +148,26 @@ void BatchRunTest::existingOutputIsReplacedOnlyAfterYes() {
 void BatchRunTest::missingOutputFolder_data() {
   QTest::addColumn<TMessageAnswer>("answer");
   QTest::addColumn<bool>("runs");
-  QTest::newRow("yes creates it with its parents") << TMessageAnswer::Yes << true;
-  QTest::newRow("cancel") << TMessageAnswer::Cancel << false;
-  QTest::newRow("box closed") << TMessageAnswer::Closed << false;
+  // The delimiter the folder is typed with; empty for the system's own.
+  QTest::addColumn<QString>("typed");
+  QTest::newRow("yes creates it with its parents") << TMessageAnswer::Yes << true << QString();
+  QTest::newRow("cancel") << TMessageAnswer::Cancel << false << QString();
+  QTest::newRow("box closed") << TMessageAnswer::Closed << false << QString();
+  // Windows takes both delimiters: a folder typed with slashes ends in one
+  // already and gets no second delimiter.
+  QTest::newRow("typed with slashes") << TMessageAnswer::Yes << true << QString("/");
 }
 
 void BatchRunTest::missingOutputFolder() {
   QFETCH(TMessageAnswer, answer);
   QFETCH(bool, runs);
+  QFETCH(QString, typed);
   TBench bench;
   const std::string a = bench.AddSource("a.wav");
-  // Typed with the system's own delimiter, which the window keeps as it is.
-  const std::string delimiter(1, static_cast<char>(std::filesystem::path::preferred_separator));
+  // A folder that ends in a delimiter is kept as it is typed.
+  const std::string delimiter = typed.isEmpty()
+                                    ? std::string(1, static_cast<char>(std::filesystem::path::preferred_separator))
+                                    : typed.toStdString();
   const std::string folder = bench.Outputs / ("new" + delimiter + "deeper" + delimiter);
   bench.Form->TargetDirectoryEdit->setText(QString::fromStdString(folder));
   bench.UseTexts("CreateNewDirQuery=Ordner %s anlegen?\n");
