@@ -127,6 +127,18 @@ std::string ReportIdentity(const std::string& errorType, const std::string& mess
   return errorType + '\x1f' + message + '\x1f' + place;
 }
 
+std::size_t FormatNumber(char* out, unsigned long long value, unsigned base, int minDigits) noexcept {
+  char digits[32];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789abcdef"[value % base];
+    value /= base;
+  } while (value > 0 && n < 32);
+  while (n < minDigits && n < 32) digits[n++] = '0';
+  for (int i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
+  return static_cast<std::size_t>(n);
+}
+
 TUtcFields SplitUtcTime(long long secondsSinceEpoch) noexcept {
   // Days to civil date in the proleptic Gregorian calendar.
   long long days = secondsSinceEpoch / 86400;

@@ -62,6 +62,12 @@ struct TUtcFields {
 };
 TUtcFields SplitUtcTime(long long secondsSinceEpoch) noexcept;
 
+// Writes `value` in `base` (2 to 16), at least `minDigits` digits with
+// leading zeros, into `out` (room for 32 characters) and returns how many
+// were written. No allocation and no locale, so that the fatal handler can
+// use it.
+std::size_t FormatNumber(char* out, unsigned long long value, unsigned base = 10, int minDigits = 1) noexcept;
+
 // "YYYY-MM-DD hh:mm:ss UTC" for seconds since 1970.
 std::string FormatUtcTime(long long secondsSinceEpoch);
 

@@ -62,16 +62,8 @@ void WriteAll(int fd, const char* data, std::size_t size) {
 void WriteText(int fd, const char* text) { WriteAll(fd, text, std::strlen(text)); }
 
 void WriteNumber(int fd, unsigned long long value, unsigned base = 10, int minDigits = 1) {
-  char digits[32];
-  int n = 0;
-  do {
-    digits[n++] = "0123456789abcdef"[value % base];
-    value /= base;
-  } while (value > 0 && n < 32);
-  while (n < minDigits && n < 32) digits[n++] = '0';
   char text[32];
-  for (int i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
-  WriteAll(fd, text, static_cast<std::size_t>(n));
+  WriteAll(fd, text, FormatNumber(text, value, base, minDigits));
 }
 
 void WriteTime(int fd) {

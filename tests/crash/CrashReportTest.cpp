@@ -149,6 +149,31 @@ TEST(ReportTime, CalendarDatesInUtc) {
   for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatUtcTime(seconds), text) << seconds;
 }
 
+// The fatal handler writes addresses, codes and clock fields with this.
+TEST(ReportNumbers, DigitsInTheBaseWithLeadingZeros) {
+  struct TCase {
+    unsigned long long Value;
+    unsigned Base;
+    int MinDigits;
+    std::string Text;
+  };
+  const TCase cases[] = {
+      {0, 10, 1, "0"},
+      {7, 10, 2, "07"},
+      {2026, 10, 4, "2026"},
+      {12345, 10, 2, "12345"},
+      {255, 16, 1, "ff"},
+      {0xc0000005ull, 16, 8, "c0000005"},
+      {0x1f, 16, 16, "000000000000001f"},
+      {~0ull, 16, 1, "ffffffffffffffff"},
+      {~0ull, 10, 1, "18446744073709551615"},
+  };
+  for (const TCase& c : cases) {
+    char text[32];
+    EXPECT_EQ(std::string(text, FormatNumber(text, c.Value, c.Base, c.MinDigits)), c.Text) << c.Value;
+  }
+}
+
 TEST(CloseCountdown, CountsDownFrom420SecondsOnTheInjectedClock) {
   using namespace std::chrono_literals;
   auto now = std::chrono::steady_clock::time_point{} + 1000s;
